@@ -1,0 +1,82 @@
+// The three entry points. Nothing of C++ crosses the boundary on Windows: a
+// failed GetInfo leaves as the structured exception VT_EXCEPTION_CODE,
+// raised only after every C++ object of the call is gone. The POSIX build
+// throws the module's std::system_error instead.
+#include <cstring>
+#include <new>
+
+#include "FileName.h"
+#include "GetInfo.h"
+#include "IoError.h"
+#include "SetInfo.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+// <windows.h> has a GetVersion of its own; the .def file exports these
+// under the host's names.
+#define VT_NO_PROTOTYPES
+#define VT_ENTRY(name) Vt##name
+#else
+#define VT_ENTRY(name) name
+#endif
+#include "Vomtrail.h"
+
+namespace {
+
+using vomtrail::IoError;
+using vomtrail::Win32Error;
+
+[[noreturn]] void RaiseFailure(std::uint32_t code) {
+#if defined(_WIN32)
+  const ULONG_PTR argument = code;
+  ::RaiseException(VT_EXCEPTION_CODE, EXCEPTION_NONCONTINUABLE, 1, &argument);
+  ::ExitProcess(code);  // not reached: the exception cannot be continued
+#else
+  throw IoError(code);
+#endif
+}
+
+template <typename Work>
+std::uint32_t Guarded(Work&& work) noexcept {
+  try {
+    work();
+    return 0;
+  } catch (const IoError& e) {
+    return e.Code();
+  } catch (const std::bad_alloc&) {
+    return static_cast<std::uint32_t>(Win32Error::NotEnoughMemory);
+  } catch (...) {
+    return static_cast<std::uint32_t>(Win32Error::IoDevice);
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+VT_API void VT_CALL VT_ENTRY(GetInfo)(const Str255* fileName, TagInfo* info) {
+  const std::uint32_t failure = Guarded([&] {
+    const vomtrail::PathBuffer path = vomtrail::CopyFileName(*fileName);
+    vomtrail::GetFileInfo(vomtrail::NativeFileSystem(), path.data(), *info);
+  });
+  if (failure != 0) RaiseFailure(failure);
+}
+
+VT_API std::int32_t VT_CALL VT_ENTRY(SetInfo)(const Str255* fileName, TagInfo* info, std::int32_t mode) {
+  std::uint32_t result = 0;
+  const std::uint32_t failure = Guarded([&] {
+    const vomtrail::PathBuffer path = vomtrail::CopyFileName(*fileName);
+    result = vomtrail::SetFileInfo(vomtrail::NativeFileSystem(), path.data(), *info,
+                                   static_cast<std::uint8_t>(mode));  // low byte of the slot
+  });
+  return static_cast<std::int32_t>(failure != 0 ? failure : result);
+}
+
+VT_API Str255* VT_CALL VT_ENTRY(GetVersion)(Str255* buffer) {
+  static constexpr char kVersion[] = "1.6.1";
+  buffer->Length = sizeof kVersion - 1;
+  std::memcpy(buffer->Text, kVersion, sizeof kVersion - 1);
+  return buffer;
+}
+
+}  // extern "C"

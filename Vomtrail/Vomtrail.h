@@ -1,0 +1,79 @@
+/* Vomtrail: the public interface for host programs (C and C++).
+ *
+ * The module exports three functions with the standard Windows calling
+ * convention (the keyword is a no-op outside 32-bit Windows):
+ *
+ *   GetInfo    (ordinal 1) fills a TagInfo from a file. It has no result: a
+ *              failure leaves the call, the file closed, as
+ *                - on Windows: the structured exception VT_EXCEPTION_CODE
+ *                  with one parameter, the Win32 error code;
+ *                - elsewhere: a C++ exception derived from std::system_error
+ *                  whose code().value() is that Win32 error code.
+ *              Fields written before the failure keep their new values.
+ *   SetInfo    (ordinal 2) rewrites the file from the record in write mode
+ *              0 (bare MPEG + ID3v1), 1 (RIFF "RMP3") or 2 (WAVE with new
+ *              tag chunks). Returns 0 when the file was rewritten, otherwise
+ *              the Win32 error code; nothing else leaves the call.
+ *   GetVersion (ordinal 3) writes the counted text "1.6.1" to the start of
+ *              the caller's 256-byte buffer and returns the buffer.
+ *
+ * Windows hosts that load Vomtrail.dll at run time can use the function
+ * pointer types below with GetProcAddress; <windows.h> declares its own
+ * GetVersion, so define VT_NO_PROTOTYPES there. */
+#ifndef VOMTRAIL_H
+#define VOMTRAIL_H
+
+#include "TagInfo.h"
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define VT_CALL __stdcall
+#else
+#define VT_CALL
+#endif
+
+#if defined(_WIN32)
+#define VT_API
+#else
+#define VT_API __attribute__((visibility("default")))
+#endif
+
+/* The structured exception code a failed GetInfo raises on Windows. */
+#define VT_EXCEPTION_CODE 0xE0564F4Du
+
+/* Failure codes: Win32 system error codes on every platform. */
+enum {
+  VT_OK = 0,
+  VT_FILE_NOT_FOUND = 2,
+  VT_PATH_NOT_FOUND = 3,
+  VT_ACCESS_DENIED = 5,
+  VT_NOT_ENOUGH_MEMORY = 8,
+  VT_INVALID_DATA = 13,
+  VT_SHARING_VIOLATION = 32,
+  VT_HANDLE_EOF = 38,
+  VT_NOT_SUPPORTED = 50,
+  VT_DISK_FULL = 112,
+  VT_INVALID_NAME = 123,
+  VT_NEGATIVE_SEEK = 131,
+  VT_FILE_TOO_LARGE = 223,
+  VT_IO_DEVICE = 1117
+};
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef void(VT_CALL* VtGetInfoFn)(const Str255* fileName, TagInfo* info);
+typedef int32_t(VT_CALL* VtSetInfoFn)(const Str255* fileName, TagInfo* info, int32_t mode);
+typedef Str255*(VT_CALL* VtGetVersionFn)(Str255* buffer);
+
+#ifndef VT_NO_PROTOTYPES
+VT_API void VT_CALL GetInfo(const Str255* fileName, TagInfo* info);
+VT_API int32_t VT_CALL SetInfo(const Str255* fileName, TagInfo* info, int32_t mode);
+VT_API Str255* VT_CALL GetVersion(Str255* buffer);
+#endif
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,51 @@
+// A positioned reader over a File with one read-ahead window, so that the
+// byte-at-a-time scans of the reading path (to a sync byte, to a "data"
+// chunk) cost a system call per window, not per byte. The window starts at
+// 4 KiB, which holds the probe, the frame header and the Xing header of a
+// typical file in one read, and doubles while a scan keeps reading on, up to
+// 1 MiB, so a megabyte of tag padding costs a handful of reads.
+//
+// Positions follow the Windows file pointer: a seek below 0 fails (131), a
+// seek past the end succeeds, and a read that gets fewer bytes than it asks
+// for fails (38).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "File.h"
+
+namespace vomtrail {
+
+class ByteReader {
+ public:
+  explicit ByteReader(File& file);
+
+  std::int64_t Size() const { return size_; }
+  std::int64_t Position() const { return pos_; }
+
+  void Seek(std::int64_t position);
+  void Skip(std::int64_t count) { Seek(pos_ + count); }
+
+  std::uint8_t ReadByte();
+  void Read(std::span<std::byte> out);
+  void Read(std::span<std::uint8_t> out) { Read(std::as_writable_bytes(out)); }
+
+ private:
+  void FillAt(std::int64_t position);
+
+  File& file_;
+  std::int64_t size_;
+  std::int64_t pos_ = 0;
+  std::vector<std::byte> window_;
+  std::int64_t windowStart_ = 0;
+  std::size_t windowLength_ = 0;
+  std::size_t windowSize_ = kFirstWindow;
+
+  static constexpr std::size_t kFirstWindow = 4096;
+  static constexpr std::size_t kLargestWindow = 1 << 20;
+};
+
+}  // namespace vomtrail

@@ -1,0 +1,141 @@
+#include "TagReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ByteReader.h"
+#include "IdTable.h"
+#include "IoError.h"
+#include "Texts.h"
+
+namespace vomtrail {
+
+namespace {
+
+// The fields of a 128-byte ID3v1 block: "TAG", then these.
+constexpr std::int32_t kTitleAt = 3, kArtistAt = 33, kAlbumAt = 63, kYearAt = 93;
+constexpr std::int32_t kCommentAt = 97, kTrackMarkAt = 125, kTrackAt = 126, kGenreAt = 127;
+
+void StoreGenre(TagInfo& info, std::uint8_t genre) {
+  const std::uint8_t text[1] = {genre};
+  StoreText(info.Items[VT_ITEM_GENRE], text);
+}
+
+}  // namespace
+
+SlicedText SliceText(std::span<const std::uint8_t> bytes, std::int32_t start, std::int32_t count) {
+  SlicedText text;
+  if (count >= 0) {
+    const auto n = static_cast<std::size_t>(count) + 1;
+    std::memcpy(text.bytes.data(), bytes.data() + start, n);
+  }
+  const auto zero = std::find(text.bytes.begin(), text.bytes.end(), std::uint8_t{0});
+  text.length = static_cast<std::size_t>(zero - text.bytes.begin());
+  return text;
+}
+
+std::span<const std::uint8_t> RightTrim(std::span<const std::uint8_t> text) {
+  std::size_t n = text.size();
+  while (n > 0 && text[n - 1] <= 0x20) --n;
+  return text.first(n);
+}
+
+void ReadIid3Body(std::span<const std::uint8_t, 256> body, TagInfo& info) {
+  info.HasTag = 1;
+  StoreText(info.Items[VT_ITEM_TITLE], SliceText(body, kTitleAt, 29).View());
+  StoreText(info.Items[VT_ITEM_ARTIST], SliceText(body, kArtistAt, 29).View());
+  StoreText(info.Items[VT_ITEM_ALBUM], SliceText(body, kAlbumAt, 29).View());
+  StoreText(info.Items[VT_ITEM_YEAR], SliceText(body, kYearAt, 3).View());
+  if (body[kTrackMarkAt] == 0) {
+    info.Track = body[kTrackAt];
+    info.TagKind = VT_TAG_ID3V11;
+  } else {
+    info.TagKind = VT_TAG_ID3V10;
+  }
+  // Bytes 97 to 126: in the ID3v1.1 form the zero at 125 ends the comment.
+  StoreText(info.Items[VT_ITEM_COMMENT], SliceText(body, kCommentAt, 29).View());
+  StoreGenre(info, body[kGenreAt]);
+}
+
+bool ScanRiffInfo(std::span<const std::uint8_t> trailer, TagInfo& info) {
+  for (int item = VT_ITEM_TITLE; item <= VT_ITEM_GENRE; ++item) info.Items[item].Length = 0;
+
+  // Each hit overwrites positions 0 to its size; later positions keep what
+  // earlier hits of the scan left, and the "IID3" body is read from here.
+  std::array<std::uint8_t, 256> chunkText{};
+  bool foundIid3 = false;
+  const std::size_t last = trailer.size();  // one past the last index
+
+  for (std::size_t k = 0; k < kInfoIds.size(); ++k) {
+    const FourCC& id = kInfoIds[k];
+    std::size_t matched = 0;
+    for (std::size_t j = 0; j < last; ++j) {
+      // A byte that breaks a partial match is not tried as a new start.
+      matched = trailer[j] == id[matched] ? matched + 1 : 0;
+      if (matched != 4) continue;
+      matched = 0;
+      // The low byte of the chunk size only; a size byte or text byte past
+      // the trailer reads as zero.
+      const std::size_t size = j + 1 < last ? trailer[j + 1] : 0;
+      for (std::size_t i = 0; i <= size; ++i) {
+        const std::size_t from = j + 5 + i;
+        chunkText[i] = from < last ? trailer[from] : 0;
+      }
+      // size + 1 bytes: the text and the byte behind it.
+      StoreText(info.Items[k], SliceText(chunkText, 0, static_cast<std::int32_t>(size)).View());
+      if (k == VT_ITEM_IID3) {
+        foundIid3 = true;
+        ReadIid3Body(chunkText, info);
+      }
+    }
+  }
+  return foundIid3;
+}
+
+bool ReadRiffTags(ByteReader& reader, std::int32_t audioBytes, TagInfo& info) {
+  const std::int64_t start = std::int64_t{audioBytes} + 21;
+  reader.Seek(start);
+  std::array<std::uint8_t, kRiffTrailerSize> trailer{};
+  const std::int64_t left = reader.Size() - start;
+  const auto take = static_cast<std::size_t>(std::min<std::int64_t>(left, kRiffTrailerSize));
+  if (left < 0) Fail(Win32Error::HandleEof);  // the seek went past the end
+  reader.Read(std::span<std::uint8_t>(trailer.data(), take));
+  return ScanRiffInfo(trailer, info);
+}
+
+namespace {
+void StoreTrimmed(Str255& item, std::span<const std::uint8_t> block, std::int32_t start,
+                  std::int32_t count) {
+  const SlicedText text = SliceText(block, start, count);
+  StoreText(item, RightTrim(text.View()));
+}
+}  // namespace
+
+std::int32_t ReadId3v1Trailer(ByteReader& reader, TagInfo& info) {
+  const std::int64_t size = reader.Size();
+  reader.Seek(size - 128);
+  std::array<std::uint8_t, 128> block{};
+  reader.Read(std::span<std::uint8_t>(block.data(), 3));
+  if (std::memcmp(block.data(), "TAG", 3) != 0) {
+    info.HasTag = 0;
+    return static_cast<std::int32_t>(size);
+  }
+  if (info.TagKind != VT_TAG_ID3V2) info.TagKind = VT_TAG_ID3V10;
+  info.HasTag = 1;
+  const auto audioBytes = static_cast<std::int32_t>(size - 132);  // the block and 4 more
+  reader.Read(std::span<std::uint8_t>(block.data() + 3, 125));
+
+  StoreTrimmed(info.Items[VT_ITEM_TITLE], block, kTitleAt, 29);
+  StoreTrimmed(info.Items[VT_ITEM_ARTIST], block, kArtistAt, 29);
+  StoreTrimmed(info.Items[VT_ITEM_ALBUM], block, kAlbumAt, 29);
+  StoreTrimmed(info.Items[VT_ITEM_YEAR], block, kYearAt, 3);
+  if (block[kTrackMarkAt] == 0) {
+    info.Track = block[kTrackAt];
+    if (info.TagKind != VT_TAG_ID3V2) info.TagKind = VT_TAG_ID3V11;
+  }
+  StoreTrimmed(info.Items[VT_ITEM_COMMENT], block, kCommentAt, 29);
+  StoreGenre(info, block[kGenreAt]);
+  return audioBytes;
+}
+
+}  // namespace vomtrail

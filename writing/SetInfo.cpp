@@ -1,0 +1,138 @@
+// The writing driver. The whole new file is built in memory first; the old
+// file changes only once the image is complete and its length is reserved on
+// disk, so every failure before the write pass leaves the file as it was.
+#include "SetInfo.h"
+
+#include <cstring>
+#include <new>
+
+#include "ByteReader.h"
+#include "Id3v1Writer.h"
+#include "Image.h"
+#include "IoError.h"
+#include "RiffWriter.h"
+
+namespace vomtrail {
+namespace {
+
+constexpr std::int64_t kLargestSize = 0x7FFFFFFF;  // sizes are signed 32-bit
+
+// Which (FileKind, mode) pairs build a file: mode 0 and 1 for each of the
+// three kinds, mode 2 for WAVE files alone.
+bool Builds(std::uint8_t kind, std::uint8_t mode) {
+  if (kind > VT_KIND_WAVE) return false;
+  return mode <= 1 || (mode == 2 && kind == VT_KIND_WAVE);
+}
+
+std::int32_t ReadLittleEndian32(ByteReader& reader) {
+  std::uint8_t b[4];
+  reader.Read(b);
+  return static_cast<std::int32_t>(std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) |
+                                   (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24));
+}
+
+// The file's own bytes must show the container the record claims: a stale
+// record must never make the module take a random word as a data size.
+void ExpectRiffForm(ByteReader& reader, const char (&form)[5]) {
+  if (reader.Size() < 12) Fail(Win32Error::InvalidData);
+  std::uint8_t head[12];
+  reader.Read(head);
+  if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, form, 4) != 0)
+    Fail(Win32Error::InvalidData);
+}
+
+// Finds the WAVE data chunk by its whole id, from offset 0, and returns its
+// size with the reader on the first audio byte.
+std::int32_t FindWaveDataSize(ByteReader& reader) {
+  reader.Seek(0);
+  while (reader.Position() < reader.Size()) {
+    if (reader.ReadByte() != 'd') continue;
+    std::uint8_t rest[3];
+    reader.Read(rest);  // a 'd' among the last three bytes ends here with 38
+    if (std::memcmp(rest, "ata", 3) == 0) return ReadLittleEndian32(reader);
+  }
+  Fail(Win32Error::InvalidData);  // no data chunk
+}
+
+// A bare stream drops its last 128 bytes exactly when they are an ID3v1
+// block, whatever the record says: no audio byte is cut, no second block
+// stacked behind an old one.
+std::int32_t BareAudioSize(ByteReader& reader) {
+  const std::int64_t size = reader.Size();
+  if (size < 128) return static_cast<std::int32_t>(size);
+  reader.Seek(size - 128);
+  std::uint8_t marker[3];
+  reader.Read(marker);
+  reader.Seek(0);
+  return static_cast<std::int32_t>(std::memcmp(marker, "TAG", 3) == 0 ? size - 128 : size);
+}
+
+void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
+  ByteReader source(file);
+  const std::int64_t fileSize = source.Size();
+  if (fileSize > kLargestSize) Fail(Win32Error::FileTooLarge);
+
+  std::int32_t dataSize = 0;
+  switch (info.FileKind) {
+    case VT_KIND_MPEG:
+      dataSize = BareAudioSize(source);
+      break;
+    case VT_KIND_RMP3:
+      ExpectRiffForm(source, "RMP3");
+      source.Seek(16);  // the data chunk's size; its id at 12 is not needed
+      dataSize = ReadLittleEndian32(source);
+      break;
+    default:
+      ExpectRiffForm(source, "WAVE");
+      dataSize = FindWaveDataSize(source);
+      break;
+  }
+  if (dataSize < 0) Fail(Win32Error::InvalidData);
+  const std::int64_t audioStart = source.Position();
+  // The audio the data size promises must be in the file; checked before a
+  // byte of memory is taken for it.
+  if (audioStart + dataSize > fileSize) Fail(Win32Error::HandleEof);
+
+  Image image;
+  if (mode == 0) {
+    image.Reserve(static_cast<std::size_t>(dataSize) + kId3v1BlockSize);
+    source.Read(image.Claim(static_cast<std::size_t>(dataSize)));
+    WriteId3v1Block(image, info);
+  } else {
+    const bool keepHead = mode == 2;
+    if (keepHead && audioStart + dataSize > kLargestSize) Fail(Win32Error::InvalidData);
+    const std::int64_t length = RiffImageLength(info, keepHead ? audioStart : 20, dataSize);
+    image.Reserve(static_cast<std::size_t>(length));
+    WriteRiffImage(source, image, info, dataSize, keepHead);
+    WriteId3v1Block(image, info);
+    image.Seek(4);
+    image.WriteLittleEndian32(static_cast<std::uint32_t>(image.Length() - 8));
+  }
+
+  const auto newLength = static_cast<std::int64_t>(image.Length());
+  // Take the disk space first: a full disk then fails with the content
+  // untouched, and the reservation is undone.
+  if (newLength > fileSize) file.Reserve(newLength);
+  file.WriteAt(0, std::as_bytes(image.Bytes()));
+  file.Truncate(newLength);
+}
+
+}  // namespace
+
+std::uint32_t SetFileInfo(FileSystem& files, const char* path, TagInfo& info, std::uint8_t mode) {
+  if (!Builds(info.FileKind, mode)) return static_cast<std::uint32_t>(Win32Error::NotSupported);
+  try {
+    std::unique_ptr<File> file = files.Open(path, OpenMode::ReadWriteExclusive);
+    Rewrite(*file, info, mode);
+    file->Close();
+    return 0;
+  } catch (const IoError& e) {
+    return e.Code();
+  } catch (const std::bad_alloc&) {
+    return static_cast<std::uint32_t>(Win32Error::NotEnoughMemory);
+  } catch (...) {
+    return static_cast<std::uint32_t>(Win32Error::IoDevice);
+  }
+}
+
+}  // namespace vomtrail
