@@ -9,7 +9,7 @@ std::int32_t LookupBitrate(unsigned index, const TagInfo& info) {
   } else if (info.MpegVersion == 1) {
     row = info.Layer - 1;  // -1 for the reserved layer code 0
   } else {
-    row = info.Layer + 2;  // layer code 0 lands on the MPEG-2 Layer III row
+    row = info.Layer + 2;  // layer code 0 lands on row 2, MPEG-1 Layer III
   }
   if (row < 0 || row >= static_cast<int>(kBitrateTable.size()) || index >= kBitrateTable[0].size())
     return 0;
