@@ -112,8 +112,21 @@ void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
   const auto newLength = static_cast<std::int64_t>(image.Length());
   // Take the disk space first: a full disk then fails with the content
   // untouched, and the reservation is undone.
-  if (newLength > fileSize) file.Reserve(newLength);
-  file.WriteAt(0, std::as_bytes(image.Bytes()));
+  const bool grows = newLength > fileSize;
+  if (grows) file.Reserve(newLength);
+  try {
+    file.WriteAt(0, std::as_bytes(image.Bytes()));
+  } catch (...) {
+    // Give back the reserved tail: a write that failed before its first byte
+    // then leaves the file exactly as it was.
+    if (grows) {
+      try {
+        file.Truncate(fileSize);
+      } catch (...) {
+      }
+    }
+    throw;
+  }
   file.Truncate(newLength);
 }
 

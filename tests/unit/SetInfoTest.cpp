@@ -1,0 +1,252 @@
+// SetInfo: which file each (kind, mode) pair makes, the codes it reports,
+// and that a failure before the write pass never changes the file.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ByteBuilder.h"
+#include "GetInfo.h"
+#include "MemoryFileSystem.h"
+#include "SetInfo.h"
+
+namespace vomtrail {
+namespace {
+
+using testing::ByteBuilder;
+using testing::Bytes;
+using testing::FilledRecord;
+using testing::Id3v1Block;
+using testing::ItemText;
+using testing::MemoryFileSystem;
+using testing::SetItem;
+
+TagInfo Record(std::uint8_t kind, std::uint8_t hasTag = 0) {
+  TagInfo info = FilledRecord(0);
+  info.FileKind = kind;
+  info.HasTag = hasTag;
+  SetItem(info, VT_ITEM_TITLE, "New title");
+  SetItem(info, VT_ITEM_ARTIST, "New artist");
+  SetItem(info, 0, "Name");
+  info.Items[VT_ITEM_GENRE].Length = 1;
+  info.Items[VT_ITEM_GENRE].Text[0] = 13;
+  return info;
+}
+
+Bytes Bare(std::size_t size) { return ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(size, 0x11); }
+
+Bytes Wave(std::uint32_t audio, const Bytes& after = {}) {
+  return ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("fmt ").Le32(16).Repeat(2, 16).Text("data")
+      .Le32(audio).Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(44 + audio, 0x22).Append(after);
+}
+
+Bytes Rmp3(std::uint32_t audio, const Bytes& after = {}) {
+  return ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(audio)
+      .Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(20 + audio, 0x33).Append(after);
+}
+
+struct Written {
+  std::uint32_t result;
+  Bytes file;
+  TagInfo info;
+  MemoryFileSystem fs;
+};
+
+Written Set(const Bytes& file, TagInfo info, std::uint8_t mode) {
+  Written w{0, {}, info, {}};
+  w.fs.files["f"] = file;
+  w.result = SetFileInfo(w.fs, "f", w.info, mode);
+  w.file = w.fs.files["f"];
+  EXPECT_EQ(w.fs.openHandles, 0);
+  return w;
+}
+
+Bytes Tail(const Bytes& b, std::size_t n) { return {b.end() - static_cast<std::ptrdiff_t>(n), b.end()}; }
+
+TEST(SetInfo, BareFileGetsItsTrailingBlockReplacedOrOneAppended) {
+  const Bytes tagged = ByteBuilder().Append(Bare(872)).Append(Id3v1Block("Old", "", "", "", "", -1, 0));
+  Written w = Set(tagged, Record(0, 1), 0);
+  ASSERT_EQ(w.result, 0u);
+  ASSERT_EQ(w.file.size(), 1000u);
+  EXPECT_TRUE(std::equal(tagged.begin(), tagged.begin() + 872, w.file.begin()));
+  EXPECT_EQ(Tail(w.file, 128), Id3v1Block("New title", "New artist", "", "", "", -1, 13));
+
+  w = Set(Bare(1000), Record(0, 0), 0);
+  ASSERT_EQ(w.file.size(), 1128u);
+  EXPECT_EQ(Bytes(w.file.begin(), w.file.begin() + 1000), Bare(1000));
+}
+
+TEST(SetInfo, BareFileDecidesByItsOwnBytesNotByHasTag) {
+  // A stale HasTag of 1 on an untagged file would cut 128 bytes of audio.
+  Written w = Set(Bare(1000), Record(0, 1), 0);
+  EXPECT_EQ(w.file.size(), 1128u);
+  // A stale HasTag of 0 on a tagged file would stack a second block.
+  const Bytes tagged = ByteBuilder().Append(Bare(872)).Append(Id3v1Block("Old", "", "", "", "", -1, 0));
+  w = Set(tagged, Record(0, 0), 0);
+  EXPECT_EQ(w.file.size(), 1000u);
+  // A 128-byte file that is only a block becomes the new block alone.
+  w = Set(Id3v1Block("Old", "", "", "", "", -1, 0), Record(0, 1), 0);
+  EXPECT_EQ(w.file, Id3v1Block("New title", "New artist", "", "", "", -1, 13));
+  // A 100-byte file keeps all its bytes.
+  w = Set(Bare(100), Record(0, 1), 0);
+  EXPECT_EQ(w.result, 0u);
+  EXPECT_EQ(w.file.size(), 228u);
+}
+
+TEST(SetInfo, Mode1MakesAnRmp3FileFromEveryKind) {
+  for (const auto& [kind, file] : {std::pair<std::uint8_t, Bytes>{0, Bare(1000)}, {1, Rmp3(1000, Bytes(500, 'x'))},
+                                   {2, Wave(1000, Bytes(300, 'y'))}}) {
+    Written w = Set(file, Record(kind), 1);
+    ASSERT_EQ(w.result, 0u) << int{kind};
+    EXPECT_EQ(std::string(w.file.begin(), w.file.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(w.file.begin() + 8, w.file.begin() + 16), "RMP3data");
+    EXPECT_EQ(w.file[16] | w.file[17] << 8, 1000);
+    EXPECT_EQ(w.file[20], 0xFF);
+    EXPECT_EQ(ItemText(w.info, VT_ITEM_ISFT), "Vom Trail!");
+    // Read back: the texts the record held.
+    TagInfo back{};
+    GetFileInfo(w.fs, "f", back);
+    EXPECT_EQ(back.FileKind, 1);
+    EXPECT_EQ(ItemText(back, 0), "Name");
+    EXPECT_EQ(ItemText(back, VT_ITEM_ISFT), "Vom Trail!");
+    EXPECT_EQ(ItemText(back, VT_ITEM_TITLE), "New title" + std::string(21, ' '));
+    EXPECT_EQ(back.FileSize, static_cast<std::int32_t>(w.file.size()));
+  }
+}
+
+TEST(SetInfo, Mode0DropsTheRiffContainer) {
+  Written w = Set(Rmp3(1000, Bytes(500, 'x')), Record(1), 0);
+  ASSERT_EQ(w.result, 0u);
+  ASSERT_EQ(w.file.size(), 1128u);
+  EXPECT_EQ(w.file[0], 0xFF);
+  w = Set(Rmp3(0, Bytes(50, 'x')), Record(1), 0);
+  EXPECT_EQ(w.file.size(), 128u);
+  w = Set(Wave(1000, Bytes(300, 'y')), Record(2), 0);
+  EXPECT_EQ(w.file.size(), 1128u);
+  EXPECT_EQ(w.file[0], 0xFF);
+}
+
+TEST(SetInfo, Mode2KeepsTheWaveHeadAndAudioAndReplacesWhatFollows) {
+  const Bytes wave = Wave(1001, Bytes(700, 'y'));
+  Written w = Set(wave, Record(2), 2);
+  ASSERT_EQ(w.result, 0u);
+  EXPECT_TRUE(std::equal(wave.begin() + 8, wave.begin() + 44 + 1001, w.file.begin() + 8));
+  const std::uint32_t riffSize = w.file[4] | w.file[5] << 8 | w.file[6] << 16 | static_cast<std::uint32_t>(w.file[7]) << 24;
+  EXPECT_EQ(riffSize, w.file.size() - 8);
+  EXPECT_EQ(w.file[1045], 0);
+  EXPECT_EQ(std::string(w.file.begin() + 1046, w.file.begin() + 1050), "LIST");
+  EXPECT_EQ(Tail(w.file, 128)[0], 'T');
+  // Shorter than before: the file is cut to the image.
+  EXPECT_LT(w.file.size(), wave.size());
+}
+
+TEST(SetInfo, WaveDataSearchMatchesTheWholeIdAndSkipsThreeBytesOnAMiss) {
+  // 'd' one byte before "data": "dda" fails, the search resumes behind "dat"
+  // and so never sees this id; a later "data" is taken.
+  const Bytes tricky = ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("xddata").Le32(5).Text("abcxe")
+                           .Text("data").Le32(4).Text("wxyz");
+  Written w = Set(tricky, Record(2), 0);
+  ASSERT_EQ(w.result, 0u);
+  EXPECT_EQ(std::string(w.file.begin(), w.file.begin() + 4), "wxyz");
+}
+
+TEST(SetInfo, CellsThatWriteNothingReport50AndTouchNothing) {
+  struct Cell { std::uint8_t kind, mode; Bytes file; };
+  const Cell cells[] = {{0, 2, Bare(1000)}, {1, 2, Rmp3(100)}, {0, 3, Bare(1000)}, {2, 255, Wave(10)},
+                        {3, 0, Bare(1000)}, {255, 1, Bare(1000)}};
+  for (const Cell& c : cells) {
+    const TagInfo before = Record(c.kind);
+    Written w = Set(c.file, before, c.mode);
+    EXPECT_EQ(w.result, 50u);
+    EXPECT_EQ(w.file, c.file);
+    EXPECT_EQ(std::memcmp(&w.info, &before, sizeof before), 0);
+    EXPECT_EQ(w.fs.operations, 0) << "not even opened";
+  }
+}
+
+TEST(SetInfo, TheFileMustBeTheContainerTheRecordClaims) {
+  for (const auto& [kind, file] : {std::pair<std::uint8_t, Bytes>{1, Bare(1000)}, {2, Rmp3(100)}, {1, Wave(100)},
+                                   {1, Bytes{'R', 'I', 'F', 'F'}}, {2, Bytes{}}}) {
+    Written w = Set(file, Record(kind), 1);
+    EXPECT_EQ(w.result, 13u) << int{kind};
+    EXPECT_EQ(w.file, file);
+  }
+}
+
+TEST(SetInfo, DeclaredSizesTheFileDoesNotHoldFailBeforeWriting) {
+  const struct { std::uint8_t kind; Bytes file; std::uint32_t code; } cases[] = {
+      {1, ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("da"), 38},
+      {1, ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(5000).PadTo(300), 38},
+      {1, ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(0x80000000u).PadTo(300), 13},
+      {2, ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("fmt ").Le32(0), 13},  // no data chunk
+      {2, ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("fmt da"), 38},        // 'd' near the end
+      {2, ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("data").Raw({1, 0}), 38},
+      {2, ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("data").Le32(0xFFFFFFF0u), 13},
+  };
+  for (const auto& c : cases) {
+    for (std::uint8_t mode : {std::uint8_t{0}, std::uint8_t{1}}) {
+      Written w = Set(c.file, Record(c.kind), mode);
+      EXPECT_EQ(w.result, c.code);
+      EXPECT_EQ(w.file, c.file);
+      EXPECT_EQ(w.fs.writes, 0);
+    }
+  }
+}
+
+TEST(SetInfo, AFullDiskLeavesTheFileAsItWas) {
+  const Bytes file = Bare(1000);
+  MemoryFileSystem fs;
+  fs.files["f"] = file;
+  fs.diskCapacity = 1100;
+  TagInfo info = Record(0);
+  EXPECT_EQ(SetFileInfo(fs, "f", info, 0), 112u);
+  EXPECT_EQ(fs.files["f"], file);
+  EXPECT_EQ(fs.writes, 0);
+}
+
+TEST(SetInfo, ASecondWriterOrAReaderMeetsASharingViolation) {
+  MemoryFileSystem fs;
+  fs.files["f"] = Bare(1000);
+  auto held = fs.Open("f", OpenMode::ReadShared);
+  TagInfo info = Record(0);
+  EXPECT_EQ(SetFileInfo(fs, "f", info, 0), 32u);
+  EXPECT_EQ(fs.files["f"], Bare(1000));
+}
+
+TEST(SetInfo, EveryFailingFileOperationBeforeTheWritePassLeavesTheFileIntact) {
+  const std::pair<std::uint8_t, Bytes> sources[] = {
+      {0, ByteBuilder().Append(Bare(3000)).Append(Id3v1Block("a", "b", "c", "d", "e", 1, 2))},
+      {1, Rmp3(3001, ByteBuilder().Text("LIST").Le32(0).Text("INFO"))},
+      {2, Wave(3000, Bytes(200, 'z'))},
+      {2, Wave(2, Bytes(4000, 'z'))}};
+  for (const auto& [kind, file] : sources) {
+    for (std::uint8_t mode = 0; mode <= 2; ++mode) {
+      if (mode == 2 && kind != 2) continue;
+      // The whole run without faults counts the operations.
+      const long total = Set(file, Record(kind), mode).fs.operations;
+      for (long k = 0; k < total; ++k) {
+        MemoryFileSystem fs;
+        fs.files["f"] = file;
+        fs.failAt = k;
+        fs.failCode = 1117;
+        TagInfo info = Record(kind);
+        const std::uint32_t result = SetFileInfo(fs, "f", info, mode);
+        EXPECT_EQ(result, 1117u) << "kind " << int{kind} << " mode " << int{mode} << " op " << k;
+        EXPECT_EQ(fs.openHandles, 0);
+        if (fs.writes == 0) {
+          EXPECT_EQ(fs.files["f"], file) << "op " << k << " size " << fs.files["f"].size() << " vs " << file.size() << " kind " << int{kind} << " mode " << int{mode};
+        }
+      }
+    }
+  }
+}
+
+TEST(SetInfo, TooLargeHeadPlusAudioForKeepHeadFails) {
+  // P + D beyond 2^31 - 1: refused before memory is taken for it.
+  const Bytes wave = ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("data").Le32(0x7FFFFFFFu).PadTo(100);
+  Written w = Set(wave, Record(2), 2);
+  EXPECT_EQ(w.result, 38u);  // the file does not hold the audio either
+  EXPECT_EQ(w.file, wave);
+}
+
+}  // namespace
+}  // namespace vomtrail
