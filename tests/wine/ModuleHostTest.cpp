@@ -88,24 +88,33 @@ Str255 Name(const char* text) {
 
 // --- a record with nothing writable behind it ---------------------------
 
-// The record ends at the end of a committed page and the next page is
-// inaccessible, so a write past the record's tail padding faults. The three
-// padding bytes behind HasTag (5933 to 5935) are checked as a canary.
-class GuardedRecord {
+// Memory whose end is followed by an inaccessible page: a read or write of
+// the first byte past End() faults.
+class GuardedTail {
  public:
   static constexpr std::size_t kPage = 4096;
-  GuardedRecord() {
+  GuardedTail() {
     base_ = static_cast<std::uint8_t*>(
         VirtualAlloc(nullptr, 3 * kPage, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     DWORD old = 0;
     VirtualProtect(base_ + 2 * kPage, kPage, PAGE_NOACCESS, &old);
   }
-  ~GuardedRecord() { VirtualFree(base_, 0, MEM_RELEASE); }
-  GuardedRecord(const GuardedRecord&) = delete;
-  GuardedRecord& operator=(const GuardedRecord&) = delete;
+  ~GuardedTail() { VirtualFree(base_, 0, MEM_RELEASE); }
+  GuardedTail(const GuardedTail&) = delete;
+  GuardedTail& operator=(const GuardedTail&) = delete;
+  std::uint8_t* End() const { return base_ + 2 * kPage; }
 
+ private:
+  std::uint8_t* base_ = nullptr;
+};
+
+// The record ends at the end of a committed page and the next page is
+// inaccessible, so a write past the record's tail padding faults. The three
+// padding bytes behind HasTag (5933 to 5935) are checked as a canary.
+class GuardedRecord {
+ public:
   TagInfo* Info() { return reinterpret_cast<TagInfo*>(Bytes()); }
-  std::uint8_t* Bytes() const { return base_ + 2 * kPage - sizeof(TagInfo); }
+  std::uint8_t* Bytes() const { return tail_.End() - sizeof(TagInfo); }
   void Fill(std::uint8_t value) { std::memset(Bytes(), value, sizeof(TagInfo)); }
 
   // The first offset whose byte differs from fill, skipping the listed
@@ -120,7 +129,7 @@ class GuardedRecord {
   }
 
  private:
-  std::uint8_t* base_ = nullptr;
+  GuardedTail tail_;
 };
 
 // --- calls ----------------------------------------------------------------
@@ -139,13 +148,18 @@ void RunGetInfo(void* context) {
       CallMeasuringStack(reinterpret_cast<const void*>(call->module->getInfo), args, 2).bytesPopped;
 }
 
-CaughtException GetInfoCatching(const Module& module, const char* file, TagInfo* info,
+CaughtException GetInfoCatching(const Module& module, const Str255* name, TagInfo* info,
                                 std::int32_t* popped = nullptr) {
-  const Str255 name = Name(file);
-  GetInfoCall call{&module, &name, info};
+  GetInfoCall call{&module, name, info};
   const CaughtException caught = CallCatching(&RunGetInfo, &call);
   if (popped != nullptr) *popped = call.popped;
   return caught;
+}
+
+CaughtException GetInfoCatching(const Module& module, const char* file, TagInfo* info,
+                                std::int32_t* popped = nullptr) {
+  const Str255 name = Name(file);
+  return GetInfoCatching(module, &name, info, popped);
 }
 
 std::int32_t SetInfoProbed(const Module& module, const char* file, TagInfo* info, std::uint32_t modeSlot) {
@@ -281,6 +295,25 @@ void CheckFailures(const Module& module) {
                       "empty name fails with 123");
 }
 
+// A name of 255 bytes fills its Str255 to the last byte, and the page
+// behind it is inaccessible: the module must copy exactly length + 1 bytes
+// and terminate the copy itself.
+void CheckLongestName(const Module& module) {
+  const std::string longest(255, 'n');
+  WriteWholeFile(longest.c_str(), SmallTaggedStream());
+  GuardedTail space;
+  auto* name = reinterpret_cast<Str255*>(space.End() - sizeof(Str255));
+  name->Length = 255;
+  std::memcpy(name->Text, longest.data(), 255);
+  GuardedRecord record;
+  record.Fill(0);
+  const CaughtException caught = GetInfoCatching(module, name, record.Info());
+  Expect(!caught.raised, "GetInfo with a 255-byte name", caught.code, 0);
+  Expect(record.Info()->FileSize == 10 * 417 + 128, "the 255-byte name opens the right file",
+         record.Info()->FileSize, 10 * 417 + 128);
+  DeleteFileA(longest.c_str());
+}
+
 void CheckSharing(const Module& module) {
   const std::vector<std::uint8_t> original = SmallTaggedStream();
   WriteWholeFile("locked.mp3", original);
@@ -340,6 +373,7 @@ int main(int argc, char** argv) {
   CheckFailures(module);
   // After caught failures the module and the thread must still work.
   CheckGetVersion(module);
+  CheckLongestName(module);
   CheckSharing(module);
   CheckSetInfoRoundTrip(module);
   Expect(FreeLibrary(module.handle) != 0, "FreeLibrary unloads the module");
