@@ -1,0 +1,126 @@
+// The operating system's file layer (POSIX natively, Win32 under Wine): the
+// error codes it reports and the sharing rules, on real files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "ByteBuilder.h"
+#include "FileName.h"
+#include "GetInfo.h"
+#include "IoError.h"
+#include "MemoryFileSystem.h"
+#include "SetInfo.h"
+
+namespace vomtrail {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Bytes;
+
+class NativeFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("vt-native-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Make(const std::string& name, const Bytes& bytes) {
+    const fs::path p = dir_ / name;
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return p.string();
+  }
+
+  static std::uint32_t OpenCode(const std::string& path, OpenMode mode) {
+    try {
+      NativeFileSystem().Open(path.c_str(), mode);
+      return 0;
+    } catch (const IoError& e) {
+      return e.Code();
+    }
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(NativeFile, MissingFileAndMissingFolderAreTold) {
+  EXPECT_EQ(OpenCode((dir_ / "none.mp3").string(), OpenMode::ReadShared), 2u);
+  EXPECT_EQ(OpenCode((dir_ / "no-folder" / "none.mp3").string(), OpenMode::ReadShared), 3u);
+  EXPECT_EQ(OpenCode((dir_ / "none.mp3").string(), OpenMode::ReadWriteExclusive), 2u);
+}
+
+TEST_F(NativeFile, AFolderIsNoFile) {
+  EXPECT_EQ(OpenCode(dir_.string(), OpenMode::ReadShared), 5u);
+}
+
+TEST_F(NativeFile, ReadersShareAndAWriterExcludesEveryone) {
+  const std::string path = Make("a.mp3", Bytes(1000, 0xFF));
+  auto reader = NativeFileSystem().Open(path.c_str(), OpenMode::ReadShared);
+  EXPECT_EQ(OpenCode(path, OpenMode::ReadShared), 0u);
+  EXPECT_EQ(OpenCode(path, OpenMode::ReadWriteExclusive), 32u);
+  reader.reset();
+  auto writer = NativeFileSystem().Open(path.c_str(), OpenMode::ReadWriteExclusive);
+  EXPECT_EQ(OpenCode(path, OpenMode::ReadShared), 32u);
+  EXPECT_EQ(OpenCode(path, OpenMode::ReadWriteExclusive), 32u);
+  writer->Close();
+  EXPECT_EQ(OpenCode(path, OpenMode::ReadWriteExclusive), 0u);
+}
+
+TEST_F(NativeFile, ReadsWritesAndCutsExactly) {
+  const std::string path = Make("b.bin", Bytes{1, 2, 3, 4, 5});
+  auto file = NativeFileSystem().Open(path.c_str(), OpenMode::ReadWriteExclusive);
+  EXPECT_EQ(file->Size(), 5);
+  std::byte buf[8]{};
+  EXPECT_EQ(file->ReadAt(3, buf), 2u);
+  EXPECT_EQ(file->ReadAt(9, buf), 0u);
+  file->Reserve(100);
+  EXPECT_EQ(file->Size(), 100);
+  const std::byte data[3] = {std::byte{9}, std::byte{8}, std::byte{7}};
+  file->WriteAt(1, data);
+  file->Truncate(4);
+  file->Close();
+  EXPECT_EQ(fs::file_size(path), 4u);
+  std::ifstream in(path, std::ios::binary);
+  std::string content((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(content, std::string("\x01\x09\x08\x07", 4));
+}
+
+TEST_F(NativeFile, SetInfoThenGetInfoOnARealFile) {
+  const std::string path = Make("c.mp3", testing::ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(3000));
+  TagInfo info{};
+  GetFileInfo(NativeFileSystem(), path.c_str(), info);
+  testing::SetItem(info, VT_ITEM_TITLE, "On disk");
+  info.TagKind = 1;
+  info.Track = 5;
+  ASSERT_EQ(SetFileInfo(NativeFileSystem(), path.c_str(), info, 1), 0u);
+  TagInfo back{};
+  GetFileInfo(NativeFileSystem(), path.c_str(), back);
+  EXPECT_EQ(back.FileKind, 1);
+  EXPECT_EQ(back.Track, 5);
+  EXPECT_EQ(testing::ItemText(back, VT_ITEM_TITLE).substr(0, 7), "On disk");
+  ASSERT_EQ(SetFileInfo(NativeFileSystem(), path.c_str(), back, 0), 0u);
+  EXPECT_EQ(fs::file_size(path), 3128u);
+}
+
+TEST(FileName, CopiesTheCountedTextAndRefusesEmptyOrEmbeddedZeros) {
+  Str255 name{};
+  name.Length = 255;
+  std::fill(std::begin(name.Text), std::end(name.Text), 'n');
+  const PathBuffer path = CopyFileName(name);
+  EXPECT_EQ(std::string(path.data()).size(), 255u);
+  name.Length = 0;
+  EXPECT_THROW(CopyFileName(name), IoError);
+  name.Length = 3;
+  name.Text[1] = 0;
+  try {
+    CopyFileName(name);
+    FAIL();
+  } catch (const IoError& e) {
+    EXPECT_EQ(e.Code(), 123u);
+  }
+}
+
+}  // namespace
+}  // namespace vomtrail
