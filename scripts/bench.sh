@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Runs every benchmark and writes bench/RESULTS.md and bench/getinfo_rate.png.
+# Builds in its own folders (build/bench-native, build/bench-mingw) and makes
+# its corpus under build/bench-corpus; nothing there is committed.
+#
+#   bash scripts/bench.sh            all figures, 5 runs each (median)
+#   BENCH_RUNS=3 bash scripts/bench.sh
+#   BENCH_SKIP_DEPS=1 ...            skip the package installs
+#   BENCH_SKIP_WINE=1 ...            skip the Windows DLL under Wine
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ "${BENCH_SKIP_DEPS:-0}" != 1 ]; then
+  bash scripts/install-deps.sh
+  bash scripts/install-bench-deps.sh
+fi
+
+native=build/bench-native
+cmake --preset native -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$native" -j2 --target getinfo_calls module_reader floor_reader setinfo_run vomtrail
+if cmake --build "$native" -j2 --target taglib_reader taglib_save >/dev/null 2>&1; then :; fi
+
+mingw_args=()
+if [ "${BENCH_SKIP_WINE:-0}" != 1 ]; then
+  # shellcheck source=wine-env.sh
+  source scripts/wine-env.sh
+  mingw=build/bench-mingw
+  cmake --preset mingw -B "$mingw" >/dev/null
+  cmake --build "$mingw" -j2 --target Vomtrail wine_reader
+  mingw_args=(--mingw "$mingw")
+fi
+
+corpus=build/bench-corpus
+/usr/bin/python3 bench/make_corpus.py "$corpus" "$native/bench/setinfo_run"
+
+plot_data="$native/getinfo_rate.dat"
+/usr/bin/python3 bench/run_benchmarks.py --native "$native" --corpus "$corpus" "${mingw_args[@]}" \
+  --runs "${BENCH_RUNS:-5}" --plot-data "$plot_data" --results bench/RESULTS.md
+gnuplot -e "data='$plot_data'; out='bench/getinfo_rate.png'" bench/getinfo_rate.gp
+echo "Figures written to bench/RESULTS.md and bench/getinfo_rate.png"
