@@ -1,0 +1,206 @@
+// Rewriting arbitrary files from arbitrary records in every mode. Input:
+//   byte 0  write mode (mostly 0 to 2; 0xF0 and up as they stand)
+//   byte 1  FileKind in the record (the same way)
+//   byte 2  bit 0 HasTag, bits 1-2 TagKind, bits 3-4 the fault: 1 = the
+//           file operation numbered by byte 3 fails, 2 = the disk holds
+//           16 * byte 3 bytes more than the file
+//   byte 3  the fault's parameter
+//   byte 4  Track (bit 7 also sets bit 8, whose byte is never written)
+//   byte 5  the byte the whole record is filled with first
+//   byte 6  count of texts that follow, each: item number, length, bytes
+//   rest    the file
+// Each input is rewritten once on a faultless disk, where the result code,
+// the new file's bytes and what GetFileInfo reads back from it are all
+// known in advance, and once more with the fault, where the outcome must
+// match the faultless run as far as the fault allows.
+#include <cstring>
+#include <optional>
+
+#include "ExpectedFile.h"
+#include "FuzzCheck.h"
+#include "GetInfo.h"
+#include "InputCursor.h"
+#include "IoError.h"
+#include "KnownCodes.h"
+#include "MemoryFileSystem.h"
+#include "ReadBack.h"
+#include "RecordSnapshot.h"
+#include "SetInfo.h"
+
+using namespace vomtrail;
+using vomtrail::fuzzing::Bytes;
+using vomtrail::fuzzing::InputCursor;
+
+namespace {
+
+constexpr std::uint32_t kNotSupported = 50;
+constexpr std::uint32_t kDiskFull = 112;
+constexpr std::uint32_t kInjectedCode = 1117;
+
+enum class Fault { None, FailingOperation, SmallDisk };
+
+struct Case {
+  std::uint8_t mode = 0;
+  Fault fault = Fault::None;
+  std::uint8_t faultParameter = 0;
+  Bytes file;
+};
+
+std::uint8_t Selector(std::uint8_t b) { return b < 0xF0 ? b % 3 : b; }
+
+// Record storage with the full tail padding, so that bytes behind HasTag
+// exist and can be watched.
+struct Record {
+  alignas(TagInfo) unsigned char bytes[sizeof(TagInfo)];
+  TagInfo& info() { return *reinterpret_cast<TagInfo*>(bytes); }
+};
+
+Case ReadCase(InputCursor& input, Record& record) {
+  Case c;
+  c.mode = Selector(input.Byte());
+  const std::uint8_t kind = Selector(input.Byte());
+  const std::uint8_t flags = input.Byte();
+  c.faultParameter = input.Byte();
+  const std::uint8_t track = input.Byte();
+  std::memset(record.bytes, input.Byte(), sizeof record.bytes);
+  TagInfo& info = record.info();
+  info.FileKind = kind;
+  info.HasTag = flags & 1;
+  info.TagKind = static_cast<std::uint8_t>((flags >> 1) & 3);
+  info.Track = track | ((track & 0x80) << 1);
+  const std::uint8_t faultKind = (flags >> 3) & 3;
+  c.fault = faultKind == 1 ? Fault::FailingOperation : faultKind == 2 ? Fault::SmallDisk : Fault::None;
+  for (std::size_t texts = input.Byte() % 32; texts > 0; --texts) {
+    Str255& item = info.Items[input.Byte() % VT_ITEM_COUNT];
+    item.Length = input.Byte();
+    const auto text = input.Take(item.Length);
+    std::memcpy(item.Text, text.data(), text.size());
+  }
+  const auto rest = input.Rest();
+  c.file.assign(rest.begin(), rest.end());
+  return c;
+}
+
+bool Builds(std::uint8_t kind, std::uint8_t mode) {
+  return kind <= VT_KIND_WAVE && (mode <= 1 || (mode == 2 && kind == VT_KIND_WAVE));
+}
+
+struct Outcome {
+  std::uint32_t result = 0;
+  Bytes file;
+  long operations = 0;
+};
+
+Outcome Rewrite(const Case& c, TagInfo& info, Fault fault) {
+  testing::MemoryFileSystem files;
+  files.files["f"] = c.file;
+  if (fault == Fault::FailingOperation) {
+    files.failAt = c.faultParameter;
+    files.failCode = kInjectedCode;
+  } else if (fault == Fault::SmallDisk) {
+    // Never below the file's own size: a real disk already holds the file.
+    files.diskCapacity = static_cast<std::int64_t>(c.file.size()) + 16 * c.faultParameter;
+  }
+  const fuzzing::RecordSnapshot before(info);
+  Outcome out;
+  out.result = SetFileInfo(files, "f", info, c.mode);
+  out.file = files.files["f"];
+  out.operations = files.operations;
+  FUZZ_CHECK(out.result == 0 || fuzzing::IsKnownCode(out.result), "the result is 0 or a known code");
+  FUZZ_CHECK(files.openHandles == 0, "the file is closed on every exit");
+  FUZZ_CHECK(before.KeptHostBytes(info), "no write into the record's gaps or past offset 5932");
+  FUZZ_CHECK(before.UnchangedButSoftwareName(info), "the record changes only by the software name");
+  if (out.result == kNotSupported) {
+    FUZZ_CHECK(before.Unchanged(info), "a write mode without a way leaves the record alone");
+    FUZZ_CHECK(files.operations == 0, "a write mode without a way leaves the file alone");
+  }
+  return out;
+}
+
+void CheckReadBack(const Case& c, const Outcome& written, const fuzzing::ExpectedFile& layout,
+                   const TagInfo& info) {
+  if (c.mode == 2 || !fuzzing::ReadAsWritten(written.file, c.mode)) return;
+  testing::MemoryFileSystem files;
+  files.files["f"] = written.file;
+  Record read;
+  std::memcpy(read.bytes, &info, sizeof(TagInfo));
+  try {
+    GetFileInfo(files, "f", read.info());
+  } catch (const IoError&) {
+    return;  // no frame header to be found before the tags: nothing read back
+  }
+  fuzzing::CheckReadBack(written.file, layout, c.mode, info, read.info());
+}
+
+// Without a fault the outcome is known in full.
+Outcome CheckFaultless(const Case& c, const TagInfo& original) {
+  Record record;
+  std::memcpy(record.bytes, &original, sizeof(TagInfo));
+  TagInfo& info = record.info();
+  const Outcome out = Rewrite(c, info, Fault::None);
+  if (!Builds(original.FileKind, c.mode)) {
+    FUZZ_CHECK(out.result == kNotSupported, "50 exactly where the mode has no way for the FileKind");
+    FUZZ_CHECK(out.file == c.file, "nothing written");
+    return out;
+  }
+  FUZZ_CHECK(out.result != kNotSupported, "50 exactly where the mode has no way for the FileKind");
+  const fuzzing::AudioSpan audio = fuzzing::LocateAudio(c.file, original.FileKind);
+  FUZZ_CHECK(out.result == audio.code, "the result follows from the file's layout");
+  if (out.result != 0) {
+    FUZZ_CHECK(out.file == c.file, "a failed rewrite leaves the file byte-identical");
+    return out;
+  }
+  if (c.mode != 0) {
+    const Str255& name = info.Items[VT_ITEM_ISFT];
+    FUZZ_CHECK(name.Length == 10 && std::memcmp(name.Text, "Vom Trail!", 10) == 0,
+               "RIFF writes sign the record");
+  }
+  const fuzzing::ExpectedFile expected = fuzzing::BuildExpectedFile(c.file, audio, info, c.mode);
+  FUZZ_CHECK(out.file == expected.bytes, "the file becomes the image");
+  CheckReadBack(c, out, expected, info);
+  return out;
+}
+
+// With a fault, the faultless run says what happens: the operations up to
+// the write pass fail with the file intact, and a disk that cannot take the
+// new length fails before any byte changes.
+void CheckFaulted(const Case& c, const TagInfo& original, const Outcome& faultless) {
+  Record record;
+  std::memcpy(record.bytes, &original, sizeof(TagInfo));
+  const Outcome out = Rewrite(c, record.info(), c.fault);
+  if (out.result == 0) {
+    FUZZ_CHECK(out.file == faultless.file, "a success under a fault writes the same file");
+    return;
+  }
+  if (c.fault == Fault::SmallDisk) {
+    const bool grows = faultless.file.size() > c.file.size();
+    const bool fits = static_cast<std::int64_t>(faultless.file.size()) <=
+                      static_cast<std::int64_t>(c.file.size()) + 16 * c.faultParameter;
+    if (faultless.result == 0)
+      FUZZ_CHECK(grows && !fits && out.result == kDiskFull, "only a full disk fails");
+    else
+      FUZZ_CHECK(out.result == faultless.result, "a full disk changes no other failure");
+    FUZZ_CHECK(out.file == c.file, "a full disk leaves the file byte-identical");
+    return;
+  }
+  // Open, reads, [Reserve], WriteAt, Truncate, Close: the last three are
+  // the write pass.
+  const long writePass = faultless.result == 0 ? faultless.operations - 3 : faultless.operations;
+  if (c.faultParameter < faultless.operations)
+    FUZZ_CHECK(out.result == kInjectedCode, "the failing operation's code is returned");
+  else
+    FUZZ_CHECK(out.result == faultless.result, "an operation never reached changes nothing");
+  if (c.faultParameter < writePass)
+    FUZZ_CHECK(out.file == c.file, "a failure before the write pass leaves the file");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  InputCursor input(data, size);
+  Record record;
+  const Case c = ReadCase(input, record);
+  const Outcome faultless = CheckFaultless(c, record.info());
+  if (c.fault != Fault::None) CheckFaulted(c, record.info(), faultless);
+  return 0;
+}

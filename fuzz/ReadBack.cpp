@@ -1,0 +1,111 @@
+#include "ReadBack.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "ExpectedTexts.h"
+#include "FuzzCheck.h"
+
+namespace vomtrail::fuzzing {
+namespace {
+
+constexpr std::size_t kWindow = 1001;  // bytes of a RIFF file searched for INFO ids
+
+bool Is(const Str255& item, const std::string& text) {
+  const std::string cut = text.substr(0, 255);
+  return item.Length == cut.size() && std::memcmp(item.Text, cut.data(), cut.size()) == 0;
+}
+
+bool SameItem(const Str255& a, const Str255& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The six ID3v1 items and the track from a 128-byte block.
+void CheckBlockTexts(const std::string& block, bool trimmed, const TagInfo& before, const TagInfo& after) {
+  const auto read = [&](std::size_t at, std::size_t width) {
+    const std::string field = block.substr(at, width);
+    return trimmed ? ReadBackTrimmed(field) : ReadBackUntrimmed(field);
+  };
+  FUZZ_CHECK(after.HasTag == 1, "a written block is found");
+  FUZZ_CHECK(Is(after.Items[VT_ITEM_TITLE], read(3, 30)), "title reads back");
+  FUZZ_CHECK(Is(after.Items[VT_ITEM_ARTIST], read(33, 30)), "artist reads back");
+  FUZZ_CHECK(Is(after.Items[VT_ITEM_ALBUM], read(63, 30)), "album reads back");
+  FUZZ_CHECK(Is(after.Items[VT_ITEM_YEAR], read(93, 4)), "year reads back");
+  FUZZ_CHECK(Is(after.Items[VT_ITEM_COMMENT], read(97, 30)), "comment reads back");
+  FUZZ_CHECK(Is(after.Items[VT_ITEM_GENRE], block.substr(127, 1)), "genre reads back");
+  const bool hasTrack = block[125] == '\0';
+  const std::int32_t track = hasTrack ? static_cast<std::uint8_t>(block[126]) : before.Track;
+  FUZZ_CHECK(after.Track == track, "track reads back");
+}
+
+std::string TrailingBlock(const Bytes& file) { return std::string(file.end() - 128, file.end()); }
+
+// The bytes the reader searches, zero where the file ends.
+std::array<std::uint8_t, kWindow> WindowAt(const Bytes& file, std::size_t from) {
+  std::array<std::uint8_t, kWindow> window{};
+  for (std::size_t i = 0; i < kWindow && from + i < file.size(); ++i) window[i] = file[from + i];
+  return window;
+}
+
+std::string WindowText(const std::array<std::uint8_t, kWindow>& w, std::size_t from, std::size_t count) {
+  std::string s(count, '\0');
+  for (std::size_t i = 0; i < count && from + i < kWindow; ++i) s[i] = static_cast<char>(w[from + i]);
+  return s;
+}
+
+// True when every id occurs in the window only where the writer put it: a
+// text that spells an id makes hits of its own, which the check leaves out.
+bool OnlyWrittenIds(const std::array<std::uint8_t, kWindow>& w, const std::array<std::size_t, 17>& at,
+                    std::size_t from) {
+  for (std::size_t k = 0; k < 17; ++k)
+    for (std::size_t i = 0; i + 4 <= kWindow; ++i)
+      if (std::memcmp(&w[i], kInfoIds[k], 4) == 0 && from + i != at[k]) return false;
+  return true;
+}
+
+void CheckRiffReadBack(const Bytes& file, const ExpectedFile& layout, const TagInfo& before,
+                       const TagInfo& after) {
+  const std::size_t dataSize = LittleEndian32(file.data() + 16);
+  const std::size_t from = dataSize + 21;  // the reader's window start behind the audio
+  const auto window = WindowAt(file, from);
+  std::array<std::size_t, 17> at{};
+  std::copy(layout.infoAt.begin(), layout.infoAt.end(), at.begin());
+  at[16] = layout.iid3At;
+  if (!OnlyWrittenIds(window, at, from)) return;
+
+  for (std::size_t k = 0; k < 17; ++k) {
+    const std::size_t j = at[k] - from;  // the id's first byte in the window
+    if (j + 4 > kWindow) {
+      if (k < 16) FUZZ_CHECK(SameItem(after.Items[k], before.Items[k]), "an INFO item out of reach is kept");
+      continue;
+    }
+    // Only the low byte of the size counts, and the byte behind the data too.
+    const std::size_t size = j + 4 < kWindow ? window[j + 4] : 0;
+    const std::string text = ReadBackUntrimmed(WindowText(window, j + 8, size + 1));
+    FUZZ_CHECK(Is(after.Items[k], text), "an INFO item reads back");
+  }
+  const std::size_t iid3 = at[16] - from;
+  if (iid3 + 4 <= kWindow)
+    CheckBlockTexts(WindowText(window, iid3 + 8, 128), false, before, after);
+  else
+    CheckBlockTexts(TrailingBlock(file), true, before, after);
+}
+
+}  // namespace
+
+bool ReadAsWritten(const Bytes& file, std::uint8_t mode) {
+  const auto has = [&](std::size_t at, const char* id) {
+    return file.size() >= at + 4 && std::memcmp(file.data() + at, id, 4) == 0;
+  };
+  const bool riff = has(0, "RIFF") && (has(8, "RMP3") || has(8, "WAVE"));
+  return mode == 0 ? !riff : mode == 1;
+}
+
+void CheckReadBack(const Bytes& file, const ExpectedFile& layout, std::uint8_t mode, const TagInfo& before,
+                   const TagInfo& after) {
+  if (mode == 0)
+    CheckBlockTexts(TrailingBlock(file), true, before, after);
+  else
+    CheckRiffReadBack(file, layout, before, after);
+}
+
+}  // namespace vomtrail::fuzzing
