@@ -1,0 +1,44 @@
+#include "ErrorWords.h"
+
+#include "Vomtrail.h"
+
+namespace vthost {
+
+std::string ErrorWords(std::uint32_t code, int fileKind) {
+  switch (code) {
+    case VT_FILE_NOT_FOUND:
+      return "no such file";
+    case VT_PATH_NOT_FOUND:
+      return "no such folder";
+    case VT_ACCESS_DENIED:
+      return "access denied";
+    case VT_NOT_ENOUGH_MEMORY:
+      return "not enough memory";
+    case VT_INVALID_DATA:
+      if (fileKind == VT_KIND_RMP3) return "not a RIFF RMP3 file";
+      if (fileKind == VT_KIND_WAVE) return "not a RIFF WAVE file with a data chunk";
+      return "the file's contents are not valid";
+    case VT_SHARING_VIOLATION:
+      return "the file is in use by another program";
+    case VT_HANDLE_EOF:
+      if (fileKind == VT_KIND_WAVE) return "the file ends before its data chunk";
+      if (fileKind == VT_KIND_RMP3) return "the file ends before the end of its data chunk";
+      return "the file ends before what it declares";
+    case VT_NOT_SUPPORTED:
+      return "this write mode does not apply to this file";
+    case VT_DISK_FULL:
+      return "the disk is full";
+    case VT_INVALID_NAME:
+      return "invalid file name";
+    case VT_NEGATIVE_SEEK:
+      return "the file's sizes point before its start";
+    case VT_FILE_TOO_LARGE:
+      return "the file is too large (2 GiB or more)";
+    case VT_IO_DEVICE:
+      return "input/output error";
+    default:
+      return "error " + std::to_string(code);
+  }
+}
+
+}  // namespace vthost

@@ -1,0 +1,38 @@
+#include "FileNames.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace vthost {
+
+namespace fs = std::filesystem;
+
+fs::path PathFromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+std::string DisplayName(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::vector<fs::path> ExpandPaths(const std::vector<std::string>& arguments, bool walkFolders) {
+  std::vector<fs::path> paths;
+  for (const std::string& argument : arguments) {
+    const fs::path path = PathFromUtf8(argument);
+    std::error_code error;
+    if (!walkFolders || !fs::is_directory(path, error)) {
+      paths.push_back(path);  // a missing file is the module's to report
+      continue;
+    }
+    std::vector<fs::path> found;
+    for (auto it =
+             fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+      if (it->is_regular_file(error)) found.push_back(it->path());
+    }
+    std::sort(found.begin(), found.end());
+    paths.insert(paths.end(), found.begin(), found.end());
+  }
+  return paths;
+}
+
+}  // namespace vthost

@@ -1,0 +1,49 @@
+// Windows: the wide command line, and the ANSI code page for the module,
+// whose file functions take ANSI names.
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cstring>
+#include <cwchar>
+
+#include "FileNames.h"
+
+namespace vthost {
+namespace {
+
+std::string Narrow(const wchar_t* text, UINT codePage, bool* lossy) {
+  const int length = static_cast<int>(wcslen(text));
+  if (length == 0) return {};
+  BOOL usedDefault = FALSE;
+  const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL* check = codePage == CP_UTF8 ? nullptr : &usedDefault;
+  const int count = ::WideCharToMultiByte(codePage, flags, text, length, nullptr, 0, nullptr, check);
+  std::string out(static_cast<std::size_t>(count > 0 ? count : 0), '\0');
+  ::WideCharToMultiByte(codePage, flags, text, length, out.data(), count, nullptr, nullptr);
+  if (lossy != nullptr) *lossy = usedDefault != FALSE || count <= 0;
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> CommandLineUtf8(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return {argv, argv + argc};
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i) arguments.push_back(Narrow(wide[i], CP_UTF8, nullptr));
+  ::LocalFree(wide);
+  return arguments;
+}
+
+std::optional<Str255> ModuleFileName(const std::filesystem::path& path) {
+  bool lossy = false;
+  const std::string bytes = Narrow(path.c_str(), CP_ACP, &lossy);
+  if (lossy || bytes.size() > 255) return std::nullopt;
+  Str255 name{};
+  name.Length = static_cast<std::uint8_t>(bytes.size());
+  std::memcpy(name.Text, bytes.data(), bytes.size());
+  return name;
+}
+
+}  // namespace vthost

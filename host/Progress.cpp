@@ -1,0 +1,59 @@
+#include "Progress.h"
+
+#include <cstdio>
+
+#if defined(_WIN32)
+#include <io.h>
+#define VT_ISATTY(stream) _isatty(_fileno(stream))
+#else
+#include <unistd.h>
+#define VT_ISATTY(stream) isatty(fileno(stream))
+#endif
+
+namespace vthost {
+namespace {
+
+constexpr std::size_t kWidth = 79;  // fits any terminal without wrapping
+
+Progress* active = nullptr;  // one run at a time
+
+}  // namespace
+
+Progress::Progress(std::size_t total) : total_(total), enabled_(total >= kLeastFiles && VT_ISATTY(stderr)) {
+  active = this;
+}
+
+Progress::~Progress() {
+  Clear();
+  active = nullptr;
+}
+
+void Progress::ClearActive() {
+  if (active != nullptr) active->Clear();
+}
+
+void Progress::Show(std::size_t index, const std::string& name) {
+  if (!enabled_) return;
+  std::string line = "[" + std::to_string(index) + "/" + std::to_string(total_) + "] ";
+  // Keep the end of a long name: that is where the names differ.
+  const std::size_t room = kWidth > line.size() ? kWidth - line.size() : 0;
+  if (name.size() <= room) {
+    line += name;
+  } else {
+    std::size_t start = name.size() - room + 3;
+    while (start < name.size() && (static_cast<unsigned char>(name[start]) & 0xC0) == 0x80) ++start;
+    line += "..." + name.substr(start);  // from the start of a UTF-8 character
+  }
+  std::fprintf(stderr, "\r\033[K%s", line.c_str());
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+void Progress::Clear() {
+  if (!drawn_) return;
+  std::fputs("\r\033[K", stderr);
+  std::fflush(stderr);
+  drawn_ = false;
+}
+
+}  // namespace vthost
