@@ -16,6 +16,9 @@ for preset in native sanitize mingw; do
   ctest --preset "$preset" -j "$jobs"
 done
 
+echo "== native and Windows builds agree"
+bash scripts/compare-builds.sh build/native build/mingw
+
 if [ -x scripts/fuzz-ci.sh ]; then
   echo "== fuzz"
   bash scripts/fuzz-ci.sh
