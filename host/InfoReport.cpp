@@ -52,14 +52,30 @@ std::string ContainerWords(const TagInfo& info) {
 // The ID3v1.1 form is known by the track GetInfo wrote over the host's mark.
 bool HasTrack(const TagInfo& info) { return info.Track != kNoTrack; }
 
+// The ID3v1 block pads its fields with spaces (or zeros, which end the
+// text on reading); the padding is not part of the text.
+std::string ShownText(const TagInfo& info, int item, const std::string& encoding) {
+  std::string_view bytes = TextOf(info.Items[item]);
+  if (item >= VT_ITEM_TITLE) {
+    while (!bytes.empty() && bytes.back() == ' ') bytes.remove_suffix(1);
+  }
+  return ToDisplay(bytes, encoding);
+}
+
+// The IID3 chunk's body is the ID3v1 block itself, shown as such: its text
+// item repeats it as noise.
+bool ShownInfoItem(const TagInfo& info, int item) {
+  return item != VT_ITEM_IID3 && info.Items[item].Length != 0;
+}
+
 }  // namespace
 
 std::string TextReport(const std::string& name, const TagInfo& info, const std::string& encoding) {
   std::ostringstream out;
   auto line = [&](const std::string& label, const std::string& value) {
-    out << "  " << label << std::string(label.size() < 10 ? 10 - label.size() : 1, ' ') << value << '\n';
+    out << "  " << label << std::string(label.size() < 11 ? 11 - label.size() : 1, ' ') << value << '\n';
   };
-  auto text = [&](int item) { return ToDisplay(TextOf(info.Items[item]), encoding); };
+  auto text = [&](int item) { return ShownText(info, item, encoding); };
 
   out << name << '\n';
   if (HasStream(info)) {
@@ -95,7 +111,7 @@ std::string TextReport(const std::string& name, const TagInfo& info, const std::
     line("ID3v1", "none");
   }
   for (int item = 0; item < VT_INFO_ITEM_COUNT; ++item) {
-    if (info.Items[item].Length == 0) continue;
+    if (!ShownInfoItem(info, item)) continue;
     line("INFO " + std::string(kInfoIds[static_cast<std::size_t>(item)]), text(item));
   }
   return out.str();
@@ -103,7 +119,7 @@ std::string TextReport(const std::string& name, const TagInfo& info, const std::
 
 std::string JsonReport(const std::string& name, const TagInfo& info, const std::string& encoding) {
   using nlohmann::json;
-  auto text = [&](int item) { return ToDisplay(TextOf(info.Items[item]), encoding); };
+  auto text = [&](int item) { return ShownText(info, item, encoding); };
   json report = {{"file", name}, {"ok", true}};
   if (HasStream(info)) {
     report["mpeg"] = MpegName(info);
@@ -147,7 +163,7 @@ std::string JsonReport(const std::string& name, const TagInfo& info, const std::
   }
   json infoTexts = json::object();
   for (int item = 0; item < VT_INFO_ITEM_COUNT; ++item)
-    if (info.Items[item].Length != 0)
+    if (ShownInfoItem(info, item))
       infoTexts[std::string(kInfoIds[static_cast<std::size_t>(item)])] = text(item);
   report["info"] = infoTexts;
   return report.dump(-1, ' ', false, json::error_handler_t::replace);
