@@ -130,7 +130,8 @@ TEST(SetInfo, Mode2KeepsTheWaveHeadAndAudioAndReplacesWhatFollows) {
   Written w = Set(wave, Record(2), 2);
   ASSERT_EQ(w.result, 0u);
   EXPECT_TRUE(std::equal(wave.begin() + 8, wave.begin() + 44 + 1001, w.file.begin() + 8));
-  const std::uint32_t riffSize = w.file[4] | w.file[5] << 8 | w.file[6] << 16 | static_cast<std::uint32_t>(w.file[7]) << 24;
+  const std::uint32_t riffSize = std::uint32_t{w.file[4]} | std::uint32_t{w.file[5]} << 8 |
+                                 std::uint32_t{w.file[6]} << 16 | std::uint32_t{w.file[7]} << 24;
   EXPECT_EQ(riffSize, w.file.size() - 8);
   EXPECT_EQ(w.file[1045], 0);
   EXPECT_EQ(std::string(w.file.begin() + 1046, w.file.begin() + 1050), "LIST");
