@@ -130,8 +130,7 @@ class PosixFileSystem final : public FileSystem {
     // Windows opens neither folders nor devices as files.
     if (!S_ISREG(st.st_mode)) Fail(Win32Error::AccessDenied);
     if (::flock(fd, (write ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) FailErrno(errno);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) FailErrno(errno);
+    // O_NONBLOCK stays set: it changes nothing for regular files.
     file->SetKnownSize(static_cast<std::int64_t>(st.st_size));
     return file;
   }

@@ -99,8 +99,8 @@ void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
     source.Read(image.Claim(static_cast<std::size_t>(dataSize)));
     WriteId3v1Block(image, info);
   } else {
+    // Head plus audio fit in 32 bits here: both lie inside a file below 2 GiB.
     const bool keepHead = mode == 2;
-    if (keepHead && audioStart + dataSize > kLargestSize) Fail(Win32Error::InvalidData);
     const std::int64_t length = RiffImageLength(info, keepHead ? audioStart : 20, dataSize);
     image.Reserve(static_cast<std::size_t>(length));
     WriteRiffImage(source, image, info, dataSize, keepHead);
