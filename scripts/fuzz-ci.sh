@@ -44,6 +44,6 @@ for target in "${targets[@]}"; do
     echo "FAIL: $target; the input is in $artifacts (add it to fuzz/regressions/$target once fixed)" >&2
     exit 1
   fi
-  grep -E "^#[0-9]+ +DONE|stat::number_of_executed_units" "$work/$target.log" || true
+  grep -E "^#[0-9]+[[:space:]]+DONE|stat::number_of_executed_units" "$work/$target.log" || true
 done
 echo "fuzz: all targets passed"
