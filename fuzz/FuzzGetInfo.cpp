@@ -18,6 +18,7 @@
 #include "IoError.h"
 #include "KnownCodes.h"
 #include "MemoryFileSystem.h"
+#include "ReadBack.h"
 #include "RecordSnapshot.h"
 
 using namespace vomtrail;
@@ -43,6 +44,38 @@ void CheckSuccess(const TagInfo& info, std::size_t fileSize) {
   FUZZ_CHECK(info.FileKind <= VT_KIND_WAVE, "FileKind is 0, 1 or 2");
   FUZZ_CHECK(info.Vbr <= 1 && info.HasTag <= 1, "Vbr and HasTag are flags");
   FUZZ_CHECK(info.Vbr == 0 || (info.FrameCount >= 0 && info.Duration >= 0), "a Xing count is never negative");
+}
+
+bool Has(std::span<const std::uint8_t> file, std::size_t at, const char* id) {
+  return file.size() >= at + 4 && std::memcmp(file.data() + at, id, 4) == 0;
+}
+
+// Outside a RIFF "RMP3" or "WAVE" file the texts come from the trailing
+// block alone: the INFO items stay as the host left them, and the ID3v1
+// items, Track and TagKind change only when the last 128 bytes start "TAG".
+void CheckTrailerTags(const fuzzing::RecordSnapshot& snapshot, const TagInfo& after,
+                      std::span<const std::uint8_t> file) {
+  if (Has(file, 0, "RIFF") && (Has(file, 8, "RMP3") || Has(file, 8, "WAVE"))) return;
+  const TagInfo& before = snapshot.Before();
+  FUZZ_CHECK(std::memcmp(before.Items, after.Items, VT_INFO_ITEM_COUNT * sizeof(Str255)) == 0,
+             "no INFO item is read outside a RIFF file");
+  const bool id3v2 = std::memcmp(file.data(), "ID3", 3) == 0;
+  const auto tail = file.last(128);
+  if (std::memcmp(tail.data(), "TAG", 3) != 0) {
+    FUZZ_CHECK(after.HasTag == 0, "no block, no tag");
+    FUZZ_CHECK(
+        std::memcmp(&before.Items[VT_ITEM_TITLE], &after.Items[VT_ITEM_TITLE], 6 * sizeof(Str255)) == 0,
+        "without a block the ID3v1 items stay");
+    FUZZ_CHECK(after.Track == before.Track, "without a block the track stays");
+    FUZZ_CHECK(after.TagKind == (id3v2 ? VT_TAG_ID3V2 : before.TagKind), "without a block TagKind stays");
+    return;
+  }
+  const std::string block(tail.begin(), tail.end());
+  fuzzing::CheckBlockTexts(block, true, before, after);
+  const std::uint8_t kind = id3v2 || before.TagKind == VT_TAG_ID3V2 ? VT_TAG_ID3V2
+                            : block[125] == '\0'                    ? VT_TAG_ID3V11
+                                                                    : VT_TAG_ID3V10;
+  FUZZ_CHECK(after.TagKind == kind, "TagKind follows the block (a 2 stays)");
 }
 
 }  // namespace
@@ -84,6 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (failure) FUZZ_CHECK(fuzzing::IsKnownCode(*failure), "a failure carries a known code");
   if (injected) return 0;
   if (file.size() < 4) CheckTooShortForProbe(before, info, failure);
-  if (!failure) CheckSuccess(info, file.size());
+  if (failure) return 0;
+  CheckSuccess(info, file.size());
+  CheckTrailerTags(before, info, file);
   return 0;
 }

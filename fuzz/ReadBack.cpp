@@ -19,7 +19,8 @@ bool Is(const Str255& item, const std::string& text) {
 
 bool SameItem(const Str255& a, const Str255& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// The six ID3v1 items and the track from a 128-byte block.
+}  // namespace
+
 void CheckBlockTexts(const std::string& block, bool trimmed, const TagInfo& before, const TagInfo& after) {
   const auto read = [&](std::size_t at, std::size_t width) {
     const std::string field = block.substr(at, width);
@@ -36,6 +37,8 @@ void CheckBlockTexts(const std::string& block, bool trimmed, const TagInfo& befo
   const std::int32_t track = hasTrack ? static_cast<std::uint8_t>(block[126]) : before.Track;
   FUZZ_CHECK(after.Track == track, "track reads back");
 }
+
+namespace {
 
 std::string TrailingBlock(const Bytes& file) { return std::string(file.end() - 128, file.end()); }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "ExpectedFile.h"
 #include "TagInfo.h"
@@ -15,6 +16,12 @@ namespace vomtrail::fuzzing {
 // bare result that happens to start like a RIFF RMP3 or WAVE file is read as
 // one, and then no text can be predicted from the trailing block alone.
 bool ReadAsWritten(const Bytes& file, std::uint8_t mode);
+
+// Aborts when the six ID3v1 items, Track and HasTag of `after` are not what
+// a reader finds in the 128-byte block: texts up to their first zero byte,
+// right-trimmed when the block trails the file, as they stand in a RIFF
+// "IID3" chunk.
+void CheckBlockTexts(const std::string& block, bool trimmed, const TagInfo& before, const TagInfo& after);
 
 // Aborts when `after` (read from `file`, starting from `before`) differs
 // from what the reading rules give. Mode 0 and mode 1 results.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Long fuzzing runs, off CI: both targets at once, one worker each, at low
+# Long fuzzing runs, off CI: both targets (or those named after the time) at once, one worker each, at low
 # priority, in the background, for $1 seconds (default 3600). Builds its own
 # tree (build/fuzz-long) so that later rebuilds elsewhere leave the running
 # binaries alone. A finding does not end a run; the inputs are collected in
@@ -9,8 +9,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-3600}
+shift || true
 build=build/fuzz-long
 targets=(fuzz_getinfo fuzz_setinfo)
+if [ $# -gt 0 ]; then targets=("$@"); fi
 
 cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" -j 2 --target "${targets[@]}"
