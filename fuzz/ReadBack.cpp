@@ -1,6 +1,7 @@
 #include "ReadBack.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -12,9 +13,22 @@ namespace {
 
 constexpr std::size_t kWindow = 1001;  // bytes of a RIFF file searched for INFO ids
 
-bool Is(const Str255& item, const std::string& text) {
+std::string Escaped(const std::string& s) {
+  std::string out;
+  for (const char c : s) {
+    char hex[5];
+    std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
+    out += c >= 0x20 && c < 0x7F ? std::string(1, c) : std::string(hex);
+  }
+  return out;
+}
+
+// The item must hold `text` cut to 255 bytes; shows both when not.
+void ExpectText(const Str255& item, const std::string& text, const char* what) {
   const std::string cut = text.substr(0, 255);
-  return item.Length == cut.size() && std::memcmp(item.Text, cut.data(), cut.size()) == 0;
+  if (item.Length == cut.size() && std::memcmp(item.Text, cut.data(), cut.size()) == 0) return;
+  std::fprintf(stderr, "read: \"%s\"\nwant: \"%s\"\n", Escaped(TextOf(item)).c_str(), Escaped(cut).c_str());
+  FUZZ_CHECK(false, what);
 }
 
 bool SameItem(const Str255& a, const Str255& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -27,12 +41,12 @@ void CheckBlockTexts(const std::string& block, bool trimmed, const TagInfo& befo
     return trimmed ? ReadBackTrimmed(field) : ReadBackUntrimmed(field);
   };
   FUZZ_CHECK(after.HasTag == 1, "a written block is found");
-  FUZZ_CHECK(Is(after.Items[VT_ITEM_TITLE], read(3, 30)), "title reads back");
-  FUZZ_CHECK(Is(after.Items[VT_ITEM_ARTIST], read(33, 30)), "artist reads back");
-  FUZZ_CHECK(Is(after.Items[VT_ITEM_ALBUM], read(63, 30)), "album reads back");
-  FUZZ_CHECK(Is(after.Items[VT_ITEM_YEAR], read(93, 4)), "year reads back");
-  FUZZ_CHECK(Is(after.Items[VT_ITEM_COMMENT], read(97, 30)), "comment reads back");
-  FUZZ_CHECK(Is(after.Items[VT_ITEM_GENRE], block.substr(127, 1)), "genre reads back");
+  ExpectText(after.Items[VT_ITEM_TITLE], read(3, 30), "title reads back");
+  ExpectText(after.Items[VT_ITEM_ARTIST], read(33, 30), "artist reads back");
+  ExpectText(after.Items[VT_ITEM_ALBUM], read(63, 30), "album reads back");
+  ExpectText(after.Items[VT_ITEM_YEAR], read(93, 4), "year reads back");
+  ExpectText(after.Items[VT_ITEM_COMMENT], read(97, 30), "comment reads back");
+  ExpectText(after.Items[VT_ITEM_GENRE], block.substr(127, 1), "genre reads back");
   const bool hasTrack = block[125] == '\0';
   const std::int32_t track = hasTrack ? static_cast<std::uint8_t>(block[126]) : before.Track;
   FUZZ_CHECK(after.Track == track, "track reads back");
@@ -75,6 +89,11 @@ void CheckRiffReadBack(const Bytes& file, const ExpectedFile& layout, const TagI
   at[16] = layout.iid3At;
   if (!OnlyWrittenIds(window, at, from)) return;
 
+  // The reader copies each hit's text into one 256-byte buffer, positions 0
+  // to size; what lies beyond keeps what earlier hits left there. An "IID3"
+  // hit is then read as a block from the buffer's first 128 bytes, so when
+  // its size byte is out of reach (size 0) the block is mostly leftovers.
+  std::string buffer(256, '\0');
   for (std::size_t k = 0; k < 17; ++k) {
     const std::size_t j = at[k] - from;  // the id's first byte in the window
     if (j + 4 > kWindow) {
@@ -83,12 +102,12 @@ void CheckRiffReadBack(const Bytes& file, const ExpectedFile& layout, const TagI
     }
     // Only the low byte of the size counts, and the byte behind the data too.
     const std::size_t size = j + 4 < kWindow ? window[j + 4] : 0;
-    const std::string text = ReadBackUntrimmed(WindowText(window, j + 8, size + 1));
-    FUZZ_CHECK(Is(after.Items[k], text), "an INFO item reads back");
+    buffer.replace(0, size + 1, WindowText(window, j + 8, size + 1));
+    ExpectText(after.Items[k], ReadBackUntrimmed(buffer.substr(0, size + 1)), "an INFO item reads back");
   }
   const std::size_t iid3 = at[16] - from;
   if (iid3 + 4 <= kWindow)
-    CheckBlockTexts(WindowText(window, iid3 + 8, 128), false, before, after);
+    CheckBlockTexts(buffer.substr(0, 128), false, before, after);
   else
     CheckBlockTexts(TrailingBlock(file), true, before, after);
 }
