@@ -18,6 +18,7 @@ namespace {
 // chose between stereo and joint stereo by itself.
 constexpr int kStereo = 0;
 constexpr int kJoint = 1;
+constexpr int kDual = 2;
 constexpr int kMono = 3;
 constexpr int kAnyStereo = -1;
 
@@ -35,6 +36,7 @@ void PrintTo(const EncodedFile& file, std::ostream* os) { *os << file.name; }
 const EncodedFile kFiles[] = {
     {"l3-v1-44100-joint-128.mp3", 3, kJoint, false, false, VT_KIND_MPEG},
     {"l3-v1-48000-stereo-320.mp3", 3, kStereo, false, false, VT_KIND_MPEG},
+    {"l3-v1-44100-dual-160.mp3", 3, kDual, false, false, VT_KIND_MPEG},
     {"l3-v1-32000-mono-64.mp3", 3, kMono, false, false, VT_KIND_MPEG},
     {"l3-v2-22050-joint-64.mp3", 3, kJoint, false, false, VT_KIND_MPEG},
     {"l3-v2-24000-mono-32.mp3", 3, kMono, false, false, VT_KIND_MPEG},

@@ -45,6 +45,7 @@ mp3() {  # mp3 <source> <output> <lame options...>
 # --- Layer III, constant rate: lame writes an "Info" frame first ---------
 mp3 s44 l3-v1-44100-joint-128.mp3 -b 128 -m j
 mp3 s48 l3-v1-48000-stereo-320.mp3 -b 320 -m s
+mp3 s44 l3-v1-44100-dual-160.mp3 -b 160 -m d
 mp3 m32 l3-v1-32000-mono-64.mp3 -b 64 -m m
 mp3 s22 l3-v2-22050-joint-64.mp3 -b 64 -m j
 mp3 m24 l3-v2-24000-mono-32.mp3 -b 32 -m m --resample 24
