@@ -36,7 +36,7 @@ int RunInfo(const InfoOptions& options) {
     const std::uint32_t code = moduleName ? CallGetInfo(*moduleName, info) : std::uint32_t{VT_INVALID_NAME};
     progress.Clear();
     if (code != VT_OK) {
-      const std::string words = moduleName ? ErrorWords(code, -1) : kUnusableName;
+      const std::string words = moduleName ? ErrorWords(code, info.FileKind) : kUnusableName;
       ReportFailure(name, words);
       if (options.json) std::cout << JsonFailure(name, code, words) << '\n';
       status = kExitFileFailed;

@@ -59,9 +59,12 @@ bool SetOne(const std::filesystem::path& path, const SetOptions& options, const 
   }
   TagInfo info = FreshRecord();
   if (const std::uint32_t code = CallGetInfo(*moduleName, info); code != VT_OK) {
-    ReportFailure(name, ErrorWords(code, -1));
+    ReportFailure(name, ErrorWords(code, info.FileKind));
     return false;
   }
+  // A WAVE file of PCM audio reads as FileKind 0 (no MPEG frame); it is a
+  // WAVE file all the same, and SetInfo checks the file's bytes against it.
+  if (info.FileKind == VT_KIND_MPEG && IsRiffWave(path)) info.FileKind = VT_KIND_WAVE;
   const int mode = ModeFor(options.to, info);
   if (info.FileKind == VT_KIND_WAVE && mode != 2 && !options.force) {
     if (auto refusal = PcmRefusal(path, mode)) {

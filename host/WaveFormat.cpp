@@ -13,6 +13,13 @@ std::uint32_t LittleEndian32(const unsigned char* b) {
 
 }  // namespace
 
+bool IsRiffWave(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  unsigned char head[12];
+  return in.read(reinterpret_cast<char*>(head), sizeof head) && std::memcmp(head, "RIFF", 4) == 0 &&
+         std::memcmp(head + 8, "WAVE", 4) == 0;
+}
+
 std::optional<std::uint16_t> WaveFormatTag(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   unsigned char head[12];
