@@ -85,6 +85,9 @@ ff src/m24.wav -fflags +bitexact -c:a mp2 -b:a 64k -f mp2 l2-v2-24000-mono-64.mp
 ff src/s44.wav -fflags +bitexact -c:a libmp3lame -b:a 128k -f wav wave-mp3-plain.wav
 ff src/s44.wav -fflags +bitexact -c:a libmp3lame -b:a 128k \
   -metadata title="Wave Title" -metadata artist="Wave Artist" -f wav wave-mp3-info.wav
+# A head longer than a kilobyte: a 1200-byte comment in the LIST INFO chunk.
+ff src/s44.wav -fflags +bitexact -c:a libmp3lame -b:a 128k \
+  -metadata comment="$(printf 'x%.0s' $(seq 1200))" -f wav wave-mp3-longhead.wav
 cp src/s44.wav wave-pcm.wav
 
 # --- ffprobe's reading of every file, made once here rather than in every
