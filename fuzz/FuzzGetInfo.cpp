@@ -8,6 +8,7 @@
 // The call must end normally or with an IoError carrying a known code, must
 // close the file, must not change it, and must leave the host's bytes of the
 // record (gaps and tail) alone.
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <optional>
