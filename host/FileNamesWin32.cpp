@@ -1,7 +1,8 @@
 // Windows: the wide command line, and the ANSI code page for the module,
 // whose file functions take ANSI names.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <cstring>
 #include <cwchar>

@@ -22,6 +22,8 @@ int Run(int argc, char** argv) {
   CLI::App app{"Reads and edits the tags of MPEG audio files: bare streams, RIFF RMP3 and WAVE."};
   app.name("vomtrail");
   app.require_subcommand(1);
+  // Paths such as /music/a.mp3 are arguments, not Windows-style options.
+  app.allow_windows_style_options(false);
 
   InfoOptions info;
   info.encoding = kDefaultEncoding;

@@ -34,7 +34,9 @@ void Progress::ClearActive() {
 
 void Progress::Show(std::size_t index, const std::string& name) {
   if (!enabled_) return;
-  std::string line = "[" + std::to_string(index) + "/" + std::to_string(total_) + "] ";
+  char counter[48];
+  std::snprintf(counter, sizeof counter, "[%zu/%zu] ", index, total_);
+  std::string line = counter;
   // Keep the end of a long name: that is where the names differ.
   const std::size_t room = kWidth > line.size() ? kWidth - line.size() : 0;
   if (name.size() <= room) {
@@ -42,7 +44,7 @@ void Progress::Show(std::size_t index, const std::string& name) {
   } else {
     std::size_t start = name.size() - room + 3;
     while (start < name.size() && (static_cast<unsigned char>(name[start]) & 0xC0) == 0x80) ++start;
-    line += "..." + name.substr(start);  // from the start of a UTF-8 character
+    line.append("...").append(name, start);  // from the start of a UTF-8 character
   }
   std::fprintf(stderr, "\r\033[K%s", line.c_str());
   std::fflush(stderr);
