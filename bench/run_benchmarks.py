@@ -306,7 +306,11 @@ def write_results(path, plot_data, command, calls, calls_rows, corpus_rows, corp
     with open(plot_data, "w") as f:
         f.write("# reader\tfiles_per_second\n")
         for r in corpus_rows:
-            f.write('"%s"\t%.0f\n' % (r["reader"], r["files_per_second"]))
+            f.write('"%s"\t%.0f\n' % (SHORT_NAMES.get(r["key"], r["key"]), r["files_per_second"]))
+
+
+SHORT_NAMES = {"module": "Vomtrail", "floor": "floor", "taglib": "TagLib", "mutagen": "mutagen",
+               "wine": "Vomtrail.dll, Wine", "wine-floor": "floor, Wine"}
 
 
 def cpu_name():

@@ -36,5 +36,6 @@ corpus=build/bench-corpus
 plot_data="$native/getinfo_rate.dat"
 /usr/bin/python3 bench/run_benchmarks.py --native "$native" --corpus "$corpus" "${mingw_args[@]}" \
   --runs "${BENCH_RUNS:-5}" --plot-data "$plot_data" --results bench/RESULTS.md
+cat bench/FINDINGS.md >> bench/RESULTS.md
 gnuplot -e "data='$plot_data'; out='bench/getinfo_rate.png'" bench/getinfo_rate.gp
 echo "Figures written to bench/RESULTS.md and bench/getinfo_rate.png"
