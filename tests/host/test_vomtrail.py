@@ -24,7 +24,9 @@ ON_WINE = bool(EMULATOR)
 def run(*args, encoding="utf-8"):
     command = ([EMULATOR] if EMULATOR else []) + [VOMTRAIL] + [str(a) for a in args]
     done = subprocess.run(command, capture_output=True, timeout=120)
-    return done.returncode, done.stdout.decode(encoding, "replace"), done.stderr.decode(encoding, "replace")
+    # Windows programs end their text lines with CR LF.
+    out, err = (stream.decode(encoding, "replace").replace("\r\n", "\n") for stream in (done.stdout, done.stderr))
+    return done.returncode, out, err
 
 
 def info_json(path, *options):
