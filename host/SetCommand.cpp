@@ -73,6 +73,9 @@ bool SetOne(const std::filesystem::path& path, const SetOptions& options, const 
     }
   }
   const int kind = info.FileKind;
+  if (mode == 1 && kind == VT_KIND_MPEG && info.TagKind == VT_TAG_ID3V2)
+    ReportFailure(
+        name, "the ID3v2 tag at the front goes into the RMP3 data chunk, where readers take it for audio");
   for (const CutField& cut : ApplyEdits(edits, info))
     ReportFailure(name, "the " + cut.label + " is cut to " + std::to_string(cut.width) + " bytes");
   if (mode == 0 && edits.touchesInfo) ReportFailure(name, "an MP3 file keeps no RIFF INFO texts");

@@ -213,6 +213,12 @@ class SetRoundTripTests(Workspace):
                                capture_output=True, text=True, check=True)
         self.assertEqual(probe.stdout.strip(), "mp3")
 
+    def test_rmp3_from_a_stream_behind_id3v2_is_warned_about(self):
+        status, _, err = run("set", "--to", "rmp3", self.copy(MP3))
+        self.assertEqual(status, 0)
+        self.assertIn("the ID3v2 tag at the front goes into the RMP3 data chunk", err)
+        self.assertEqual(run("set", "--to", "rmp3", self.copy(RMP3))[2], "")
+
     def test_without_to_each_file_keeps_its_form(self):
         for sample, container in ((MP3, "mpeg"), (WAVE, "wave"), (RMP3, "rmp3")):
             path = self.copy(sample)

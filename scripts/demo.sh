@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The README's main command: installs what is needed, builds the native
+# preset, shows the tags of the sample files with `vomtrail info`, then
+# edits copies with `vomtrail set` and shows them again. The samples in
+# samples/ stay as they are.
+#
+# VOMTRAIL_BUILD_DIR builds elsewhere than build/native.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+if [ -n "${VOMTRAIL_BUILD_DIR:-}" ]; then
+  build="$VOMTRAIL_BUILD_DIR"
+  cmake --preset native -B "$build" >/dev/null
+  cmake --build "$build"
+else
+  build=build/native
+  cmake --preset native >/dev/null
+  cmake --build --preset native
+fi
+vomtrail="$build/host/vomtrail"
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+
+step "vomtrail version"
+"$vomtrail" version
+
+step "vomtrail info samples/tone-vbr.mp3 samples/tone-mp3.wav samples/tone.rmp3"
+"$vomtrail" info samples/tone-vbr.mp3 samples/tone-mp3.wav samples/tone.rmp3
+
+cp samples/tone-mp3.wav samples/tone.rmp3 "$work/"
+
+step "vomtrail set: new ID3v1.1 tag and RIFF INFO texts on a copy of the WAVE file"
+"$vomtrail" set --title "Edited by the demo" --artist "Vomtrail" --album "Demo" --year 2024 \
+  --track 1 --genre Ambient --info "ICMT=Tagged in place, audio untouched" "$work/tone-mp3.wav"
+"$vomtrail" info "$work/tone-mp3.wav"
+
+step "vomtrail set --to mp3: a copy of the RMP3 file turned into a bare MP3, Japanese title in CP932"
+"$vomtrail" set --to mp3 --encoding CP932 --title "日本語のタイトル" "$work/tone.rmp3"
+"$vomtrail" info --encoding CP932 "$work/tone.rmp3"
+
+step "vomtrail info --json on both copies (one object per line, for scripts)"
+"$vomtrail" info --json --encoding CP932 "$work"
