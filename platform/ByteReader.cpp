@@ -21,9 +21,12 @@ void ByteReader::FillAt(std::int64_t position) {
   const std::int64_t left = size_ - position;
   const std::size_t want =
       std::min(windowSize_, static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
-  if (window_.size() < want) window_.resize(want);
+  if (windowCapacity_ < want) {
+    window_ = std::make_unique_for_overwrite<std::byte[]>(want);
+    windowCapacity_ = want;
+  }
   windowStart_ = position;
-  windowLength_ = want == 0 ? 0 : file_.ReadAt(position, std::span(window_.data(), want));
+  windowLength_ = want == 0 ? 0 : file_.ReadAt(position, std::span(window_.get(), want));
 }
 
 std::uint8_t ByteReader::ReadByte() {
@@ -55,7 +58,7 @@ void ByteReader::Read(std::span<std::byte> out) {
     if (static_cast<std::int64_t>(windowLength_) < static_cast<std::int64_t>(out.size()))
       Fail(Win32Error::HandleEof);
   }
-  std::memcpy(out.data(), window_.data() + (pos_ - windowStart_), out.size());
+  std::memcpy(out.data(), window_.get() + (pos_ - windowStart_), out.size());
   pos_ = end;
 }
 

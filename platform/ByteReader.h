@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <vector>
+#include <memory>
 
 #include "File.h"
 
@@ -39,7 +39,8 @@ class ByteReader {
   File& file_;
   std::int64_t size_;
   std::int64_t pos_ = 0;
-  std::vector<std::byte> window_;
+  std::unique_ptr<std::byte[]> window_;  // not zero-filled: only read bytes are used
+  std::size_t windowCapacity_ = 0;
   std::int64_t windowStart_ = 0;
   std::size_t windowLength_ = 0;
   std::size_t windowSize_ = kFirstWindow;

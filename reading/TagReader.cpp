@@ -70,6 +70,13 @@ bool ScanRiffInfo(std::span<const std::uint8_t> trailer, TagInfo& info) {
     const FourCC& id = kInfoIds[k];
     std::size_t matched = 0;
     for (std::size_t j = 0; j < last; ++j) {
+      if (matched == 0) {
+        // Between matches only the id's first letter can start one: jump to
+        // it rather than stepping through the trailer a byte at a time.
+        const void* next = std::memchr(trailer.data() + j, id[0], last - j);
+        if (next == nullptr) break;
+        j = static_cast<std::size_t>(static_cast<const std::uint8_t*>(next) - trailer.data());
+      }
       // A byte that breaks a partial match is not tried as a new start.
       matched = trailer[j] == id[matched] ? matched + 1 : 0;
       if (matched != 4) continue;
