@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "ExpectedTexts.h"
@@ -85,10 +86,33 @@ bool OnlyWrittenIds(const std::array<std::uint8_t, kWindow>& w, const std::array
   return true;
 }
 
-void CheckRiffReadBack(const Bytes& file, const ExpectedFile& layout, const TagInfo& before,
-                       const TagInfo& after) {
-  const std::size_t dataSize = LittleEndian32(file.data() + 16);
-  const std::size_t from = dataSize + 21;  // the reader's window start behind the audio
+// Where the reader's window starts: 21 bytes behind the data size it took,
+// as if the audio began at offset 20. An RMP3 file's size stands at 16; a
+// WAVE file's two bytes behind the first "d" "a" pair from offset 12, where a
+// byte that breaks a pair is not taken as a new "d".
+std::optional<std::size_t> ReaderWindowStart(const Bytes& file, std::uint8_t mode) {
+  std::size_t sizeAt = 16;
+  if (mode == 2) {
+    std::size_t at = 12;
+    for (;;) {
+      if (at + 1 >= file.size()) return std::nullopt;
+      if (file[at++] != 'd') continue;
+      if (file[at++] == 'a') break;
+    }
+    sizeAt = at + 2;
+  }
+  if (sizeAt + 4 > file.size()) return std::nullopt;
+  const auto audioBytes = static_cast<std::int32_t>(LittleEndian32(file.data() + sizeAt));
+  const std::int64_t from = std::int64_t{audioBytes} + 21;
+  if (from < 0 || from > static_cast<std::int64_t>(file.size())) return std::nullopt;
+  return static_cast<std::size_t>(from);
+}
+
+void CheckRiffReadBack(const Bytes& file, const ExpectedFile& layout, std::uint8_t mode,
+                       const TagInfo& before, const TagInfo& after) {
+  const std::optional<std::size_t> start = ReaderWindowStart(file, mode);
+  FUZZ_CHECK(start.has_value(), "a read succeeds only where a tag window exists");
+  const std::size_t from = *start;
   const auto window = WindowAt(file, from);
   std::array<std::size_t, 17> at{};
   std::copy(layout.infoAt.begin(), layout.infoAt.end(), at.begin());
@@ -102,7 +126,7 @@ void CheckRiffReadBack(const Bytes& file, const ExpectedFile& layout, const TagI
   std::string buffer(256, '\0');
   for (std::size_t k = 0; k < 17; ++k) {
     const std::size_t j = at[k] - from;  // the id's first byte in the window
-    if (j + 4 > kWindow) {
+    if (at[k] < from || j + 4 > kWindow) {
       if (k < 16) FUZZ_CHECK(SameItem(after.Items[k], before.Items[k]), "an INFO item out of reach is kept");
       continue;
     }
@@ -112,7 +136,7 @@ void CheckRiffReadBack(const Bytes& file, const ExpectedFile& layout, const TagI
     ExpectText(after.Items[k], ReadBackUntrimmed(buffer.substr(0, size + 1)), "an INFO item reads back");
   }
   const std::size_t iid3 = at[16] - from;
-  if (iid3 + 4 <= kWindow)
+  if (at[16] >= from && iid3 + 4 <= kWindow)
     CheckBlockTexts(buffer.substr(0, 128), false, before, after);
   else
     CheckBlockTexts(TrailingBlock(file), true, before, after);
@@ -125,7 +149,7 @@ bool ReadAsWritten(const Bytes& file, std::uint8_t mode) {
     return file.size() >= at + 4 && std::memcmp(file.data() + at, id, 4) == 0;
   };
   const bool riff = has(0, "RIFF") && (has(8, "RMP3") || has(8, "WAVE"));
-  return mode == 0 ? !riff : mode == 1;
+  return mode == 0 ? !riff : riff;
 }
 
 void CheckReadBack(const Bytes& file, const ExpectedFile& layout, std::uint8_t mode, const TagInfo& before,
@@ -133,7 +157,7 @@ void CheckReadBack(const Bytes& file, const ExpectedFile& layout, std::uint8_t m
   if (mode == 0)
     CheckBlockTexts(TrailingBlock(file), true, before, after);
   else
-    CheckRiffReadBack(file, layout, before, after);
+    CheckRiffReadBack(file, layout, mode, before, after);
 }
 
 }  // namespace vomtrail::fuzzing

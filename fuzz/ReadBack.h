@@ -24,7 +24,7 @@ bool ReadAsWritten(const Bytes& file, std::uint8_t mode);
 void CheckBlockTexts(const std::string& block, bool trimmed, const TagInfo& before, const TagInfo& after);
 
 // Aborts when `after` (read from `file`, starting from `before`) differs
-// from what the reading rules give. Mode 0 and mode 1 results.
+// from what the reading rules give.
 void CheckReadBack(const Bytes& file, const ExpectedFile& layout, std::uint8_t mode, const TagInfo& before,
                    const TagInfo& after);
 
