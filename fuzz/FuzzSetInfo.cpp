@@ -110,6 +110,7 @@ Outcome Rewrite(const Case& c, TagInfo& info, Fault fault) {
   FUZZ_CHECK(files.openHandles == 0, "the file is closed on every exit");
   FUZZ_CHECK(before.KeptHostBytes(info), "no write into the record's gaps or past offset 5932");
   FUZZ_CHECK(before.UnchangedButSoftwareName(info), "the record changes only by the software name");
+  if (c.mode == 0) FUZZ_CHECK(before.Unchanged(info), "a bare rewrite never touches the record");
   if (out.result == kNotSupported) {
     FUZZ_CHECK(before.Unchanged(info), "a write mode without a way leaves the record alone");
     FUZZ_CHECK(files.operations == 0, "a write mode without a way leaves the file alone");
