@@ -3,7 +3,6 @@
 // raised only after every C++ object of the call is gone. The POSIX build
 // throws the module's std::system_error instead.
 #include <cstring>
-#include <new>
 
 #include "FileName.h"
 #include "GetInfo.h"
@@ -24,7 +23,6 @@
 namespace {
 
 using vomtrail::IoError;
-using vomtrail::Win32Error;
 
 [[noreturn]] void RaiseFailure(std::uint32_t code) {
 #if defined(_WIN32)
@@ -41,12 +39,8 @@ std::uint32_t Guarded(Work&& work) noexcept {
   try {
     work();
     return 0;
-  } catch (const IoError& e) {
-    return e.Code();
-  } catch (const std::bad_alloc&) {
-    return static_cast<std::uint32_t>(Win32Error::NotEnoughMemory);
   } catch (...) {
-    return static_cast<std::uint32_t>(Win32Error::IoDevice);
+    return vomtrail::CurrentFailureCode();
   }
 }
 

@@ -1,5 +1,6 @@
 #include "IoError.h"
 
+#include <new>
 #include <string>
 
 namespace vomtrail {
@@ -30,6 +31,18 @@ class Win32ErrorCategory final : public std::error_category {
 };
 
 }  // namespace
+
+std::uint32_t CurrentFailureCode() noexcept {
+  try {
+    throw;
+  } catch (const IoError& e) {
+    return e.Code();
+  } catch (const std::bad_alloc&) {
+    return static_cast<std::uint32_t>(Win32Error::NotEnoughMemory);
+  } catch (...) {
+    return static_cast<std::uint32_t>(Win32Error::IoDevice);
+  }
+}
 
 const std::error_category& Win32Category() noexcept {
   static const Win32ErrorCategory category;

@@ -37,4 +37,9 @@ class IoError : public std::system_error {
 
 [[noreturn]] inline void Fail(Win32Error code) { throw IoError(code); }
 
+// The Win32 code of the exception being handled: its own code for an
+// IoError, 8 for exhausted memory, 1117 for anything else. Call it only
+// inside a catch block.
+std::uint32_t CurrentFailureCode() noexcept;
+
 }  // namespace vomtrail

@@ -4,7 +4,6 @@
 #include "SetInfo.h"
 
 #include <cstring>
-#include <new>
 
 #include "ByteReader.h"
 #include "Id3v1Writer.h"
@@ -139,12 +138,8 @@ std::uint32_t SetFileInfo(FileSystem& files, const char* path, TagInfo& info, st
     Rewrite(*file, info, mode);
     file->Close();
     return 0;
-  } catch (const IoError& e) {
-    return e.Code();
-  } catch (const std::bad_alloc&) {
-    return static_cast<std::uint32_t>(Win32Error::NotEnoughMemory);
   } catch (...) {
-    return static_cast<std::uint32_t>(Win32Error::IoDevice);
+    return CurrentFailureCode();
   }
 }
 
