@@ -16,11 +16,10 @@ constexpr FourCC MakeFourCC(std::string_view s) {
 }
 
 inline constexpr std::array<FourCC, 17> kInfoIds = {
-    MakeFourCC("INAM"), MakeFourCC("IART"), MakeFourCC("IPRD"), MakeFourCC("ICMT"),
-    MakeFourCC("IGNR"), MakeFourCC("IMP3"), MakeFourCC("ICOP"), MakeFourCC("ICRD"),
-    MakeFourCC("IENG"), MakeFourCC("ISRC"), MakeFourCC("ISFT"), MakeFourCC("IKEY"),
-    MakeFourCC("ITCH"), MakeFourCC("ILYC"), MakeFourCC("ICMS"), MakeFourCC("IMED"),
-    MakeFourCC("IID3")};
+    MakeFourCC("INAM"), MakeFourCC("IART"), MakeFourCC("IPRD"), MakeFourCC("ICMT"), MakeFourCC("IGNR"),
+    MakeFourCC("IMP3"), MakeFourCC("ICOP"), MakeFourCC("ICRD"), MakeFourCC("IENG"), MakeFourCC("ISRC"),
+    MakeFourCC("ISFT"), MakeFourCC("IKEY"), MakeFourCC("ITCH"), MakeFourCC("ILYC"), MakeFourCC("ICMS"),
+    MakeFourCC("IMED"), MakeFourCC("IID3")};
 
 // The writer's sub-chunks: every id but the last.
 inline constexpr std::size_t kWrittenInfoIds = 16;

@@ -23,8 +23,6 @@ inline void StoreText(Str255& item, std::string_view text) {
   StoreText(item, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
-inline std::span<const std::uint8_t> TextOf(const Str255& item) {
-  return {item.Text, item.Length};
-}
+inline std::span<const std::uint8_t> TextOf(const Str255& item) { return {item.Text, item.Length}; }
 
 }  // namespace vomtrail

@@ -15,12 +15,11 @@ void ByteReader::Seek(std::int64_t position) {
 }
 
 void ByteReader::FillAt(std::int64_t position) {
-  const bool continuing = windowLength_ != 0 &&
-                          position == windowStart_ + static_cast<std::int64_t>(windowLength_);
+  const bool continuing =
+      windowLength_ != 0 && position == windowStart_ + static_cast<std::int64_t>(windowLength_);
   if (continuing) windowSize_ = std::min(windowSize_ * 2, kLargestWindow);
   const std::int64_t left = size_ - position;
-  const std::size_t want =
-      std::min(windowSize_, static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
+  const std::size_t want = std::min(windowSize_, static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
   if (windowCapacity_ < want) {
     window_ = std::make_unique_for_overwrite<std::byte[]>(want);
     windowCapacity_ = want;

@@ -12,8 +12,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <memory>
+#include <span>
 
 #include "File.h"
 

@@ -30,8 +30,7 @@ const std::error_category& Win32Category() noexcept;
 class IoError : public std::system_error {
  public:
   explicit IoError(Win32Error code) : IoError(static_cast<std::uint32_t>(code)) {}
-  explicit IoError(std::uint32_t code)
-      : std::system_error(static_cast<int>(code), Win32Category()) {}
+  explicit IoError(std::uint32_t code) : std::system_error(static_cast<int>(code), Win32Category()) {}
   std::uint32_t Code() const noexcept { return static_cast<std::uint32_t>(code().value()); }
 };
 

@@ -29,17 +29,24 @@ bool ParentFolderExists(const char* path) {
 
 Win32Error FromErrno(int err) {
   switch (err) {
-    case ENOTDIR: return Win32Error::PathNotFound;
+    case ENOTDIR:
+      return Win32Error::PathNotFound;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS: return Win32Error::AccessDenied;
-    case ENOMEM: return Win32Error::NotEnoughMemory;
-    case EWOULDBLOCK: return Win32Error::SharingViolation;
+    case EROFS:
+      return Win32Error::AccessDenied;
+    case ENOMEM:
+      return Win32Error::NotEnoughMemory;
+    case EWOULDBLOCK:
+      return Win32Error::SharingViolation;
     case ENOSPC:
-    case EDQUOT: return Win32Error::DiskFull;
-    case EFBIG: return Win32Error::FileTooLarge;
-    default: return Win32Error::IoDevice;
+    case EDQUOT:
+      return Win32Error::DiskFull;
+    case EFBIG:
+      return Win32Error::FileTooLarge;
+    default:
+      return Win32Error::IoDevice;
   }
 }
 

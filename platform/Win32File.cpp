@@ -94,8 +94,8 @@ class Win32FileSystem final : public FileSystem {
   std::unique_ptr<File> Open(const char* path, OpenMode mode) override {
     const bool write = mode == OpenMode::ReadWriteExclusive;
     HANDLE h = ::CreateFileA(path, write ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ,
-                             write ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE), nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                             write ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE), nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) FailLastError();
     auto file = std::make_unique<Win32File>(h, 0);
     LARGE_INTEGER size;

@@ -11,8 +11,7 @@ std::int32_t LookupBitrate(unsigned index, const TagInfo& info) {
   } else {
     row = info.Layer + 2;  // layer code 0 lands on row 2, MPEG-1 Layer III
   }
-  if (row < 0 || row >= static_cast<int>(kBitrateTable.size()) || index >= kBitrateTable[0].size())
-    return 0;
+  if (row < 0 || row >= static_cast<int>(kBitrateTable.size()) || index >= kBitrateTable[0].size()) return 0;
   return static_cast<std::int32_t>(kBitrateTable[static_cast<std::size_t>(row)][index]) * 1000;
 }
 
@@ -47,9 +46,9 @@ void DecodeHeaderByte3(std::uint8_t byte, TagInfo& info) {
 }
 
 std::int32_t SynchsafeSize(const std::uint8_t (&size)[4]) {
-  const std::int32_t body = ((size[0] & 0x7F) << 21) | ((size[1] & 0x7F) << 14) |
-                            ((size[2] & 0x7F) << 7) | size[3];  // the last byte unmasked, as read
-  return body + 10;  // the tag header itself
+  const std::int32_t body = ((size[0] & 0x7F) << 21) | ((size[1] & 0x7F) << 14) | ((size[2] & 0x7F) << 7) |
+                            size[3];  // the last byte unmasked, as read
+  return body + 10;                   // the tag header itself
 }
 
 void ClearStreamInfo(TagInfo& info) {

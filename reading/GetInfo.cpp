@@ -14,8 +14,8 @@ namespace vomtrail {
 namespace {
 
 std::int32_t LittleEndian32(const std::uint8_t (&b)[4]) {
-  const std::uint32_t v = std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) |
-                          (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24);
+  const std::uint32_t v = std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+                          (std::uint32_t{b[3]} << 24);
   return static_cast<std::int32_t>(v);
 }
 

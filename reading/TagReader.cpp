@@ -111,8 +111,7 @@ bool ReadRiffTags(ByteReader& reader, std::int32_t audioBytes, TagInfo& info) {
 }
 
 namespace {
-void StoreTrimmed(Str255& item, std::span<const std::uint8_t> block, std::int32_t start,
-                  std::int32_t count) {
+void StoreTrimmed(Str255& item, std::span<const std::uint8_t> block, std::int32_t start, std::int32_t count) {
   const SlicedText text = SliceText(block, start, count);
   StoreText(item, RightTrim(text.View()));
 }

@@ -39,7 +39,8 @@ void Image::WriteByte(std::uint8_t byte) { Claim(1)[0] = byte; }
 
 void Image::WriteLittleEndian32(std::uint32_t value) {
   const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                 static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+                                 static_cast<std::uint8_t>(value >> 16),
+                                 static_cast<std::uint8_t>(value >> 24)};
   Write(bytes);
 }
 

@@ -45,8 +45,7 @@ std::int64_t RiffImageLength(const TagInfo& info, std::int64_t headBytes, std::i
   return headBytes + dataSize + pad + 8 + ListSize(info);
 }
 
-void WriteRiffImage(ByteReader& source, Image& image, TagInfo& info, std::int32_t dataSize,
-                    bool keepHead) {
+void WriteRiffImage(ByteReader& source, Image& image, TagInfo& info, std::int32_t dataSize, bool keepHead) {
   // The host's record shows the software name from here on, as the file will.
   StoreText(info.Items[VT_ITEM_ISFT], kSoftwareName);
   const std::uint32_t listSize = ListSize(info);

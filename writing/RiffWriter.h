@@ -37,7 +37,6 @@ std::int64_t RiffImageLength(const TagInfo& info, std::int64_t headBytes, std::i
 // bytes from 0 to its position (head and data chunk header) are copied as
 // they stand; otherwise a fresh "RMP3" head is written. The source stands at
 // its first audio byte.
-void WriteRiffImage(ByteReader& source, Image& image, TagInfo& info, std::int32_t dataSize,
-                    bool keepHead);
+void WriteRiffImage(ByteReader& source, Image& image, TagInfo& info, std::int32_t dataSize, bool keepHead);
 
 }  // namespace vomtrail

@@ -36,8 +36,7 @@ void ExpectRiffForm(ByteReader& reader, const char (&form)[5]) {
   if (reader.Size() < 12) Fail(Win32Error::InvalidData);
   std::uint8_t head[12];
   reader.Read(head);
-  if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, form, 4) != 0)
-    Fail(Win32Error::InvalidData);
+  if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, form, 4) != 0) Fail(Win32Error::InvalidData);
 }
 
 // Finds the WAVE data chunk by its whole id, from offset 0, and returns its

@@ -5,10 +5,9 @@
 
 namespace vomtrail::testing {
 
-std::vector<std::uint8_t> Id3v1Block(std::string_view title, std::string_view artist,
-                                     std::string_view album, std::string_view year,
-                                     std::string_view comment, int track, std::uint8_t genre,
-                                     std::uint8_t pad) {
+std::vector<std::uint8_t> Id3v1Block(std::string_view title, std::string_view artist, std::string_view album,
+                                     std::string_view year, std::string_view comment, int track,
+                                     std::uint8_t genre, std::uint8_t pad) {
   std::vector<std::uint8_t> block(128, pad);
   std::memcpy(block.data(), "TAG", 3);
   const auto put = [&](std::size_t at, std::string_view text, std::size_t width) {

@@ -51,10 +51,9 @@ class ByteBuilder {
 };
 
 // A 128-byte ID3v1 block: fields given as they stand, padded with pad.
-std::vector<std::uint8_t> Id3v1Block(std::string_view title, std::string_view artist,
-                                     std::string_view album, std::string_view year,
-                                     std::string_view comment, int track, std::uint8_t genre,
-                                     std::uint8_t pad = ' ');
+std::vector<std::uint8_t> Id3v1Block(std::string_view title, std::string_view artist, std::string_view album,
+                                     std::string_view year, std::string_view comment, int track,
+                                     std::uint8_t genre, std::uint8_t pad = ' ');
 
 // A record filled with one byte, so that every byte the module leaves alone
 // can be seen to keep it.

@@ -10,7 +10,10 @@ class MemoryFile final : public File {
  public:
   MemoryFile(MemoryFileSystem& fs, Bytes& bytes, OpenMode mode) : fs_(fs), bytes_(bytes), mode_(mode) {
     ++fs_.openHandles;
-    if (mode_ == OpenMode::ReadWriteExclusive) fs_.exclusiveHeld = true; else ++fs_.sharedHeld;
+    if (mode_ == OpenMode::ReadWriteExclusive)
+      fs_.exclusiveHeld = true;
+    else
+      ++fs_.sharedHeld;
   }
   ~MemoryFile() override { Release(); }
 
@@ -34,7 +37,8 @@ class MemoryFile final : public File {
     if (static_cast<std::int64_t>(end) > fs_.diskCapacity) {
       // Like a real disk: what fits is written, then the write fails.
       const auto fits = static_cast<std::size_t>(std::max<std::int64_t>(fs_.diskCapacity - offset, 0));
-      if (bytes_.size() < static_cast<std::size_t>(offset) + fits) bytes_.resize(static_cast<std::size_t>(offset) + fits);
+      if (bytes_.size() < static_cast<std::size_t>(offset) + fits)
+        bytes_.resize(static_cast<std::size_t>(offset) + fits);
       std::memcpy(bytes_.data() + offset, data.data(), fits);
       Fail(Win32Error::DiskFull);
     }
@@ -64,7 +68,10 @@ class MemoryFile final : public File {
     if (released_) return;
     released_ = true;
     --fs_.openHandles;
-    if (mode_ == OpenMode::ReadWriteExclusive) fs_.exclusiveHeld = false; else --fs_.sharedHeld;
+    if (mode_ == OpenMode::ReadWriteExclusive)
+      fs_.exclusiveHeld = false;
+    else
+      --fs_.sharedHeld;
   }
 
   MemoryFileSystem& fs_;

@@ -55,7 +55,7 @@ TEST(FrameHeader, BitrateRowsFollowVersionAndLayer) {
 }
 
 TEST(FrameHeader, ReservedCodesDecodeWithoutComplaintAndLookUpAsZero) {
-  EXPECT_EQ(Decode(0xFB, 0xF0, 0).Bitrate, 0);   // bitrate index 15
+  EXPECT_EQ(Decode(0xFB, 0xF0, 0).Bitrate, 0);     // bitrate index 15
   EXPECT_EQ(Decode(0xFB, 0x9C, 0).SampleRate, 0);  // sample-rate index 3
   const TagInfo layer0v1 = Decode(0xF9, 0x90, 0);  // layer code 0, MPEG-1: row -1
   EXPECT_EQ(layer0v1.Layer, 0);
@@ -79,12 +79,12 @@ TEST(StreamLength, FrameLengthPerLayerAndVersion) {
   EXPECT_EQ(FrameLength(info), 417);
   info.Padding = 1;
   EXPECT_EQ(FrameLength(info), 418);
-  EXPECT_EQ(FrameLength(Decode(0xFF, 0xC6, 0)), 388);       // Layer I 384k 48k padded
-  EXPECT_EQ(FrameLength(Decode(0xF3, 0x80, 0)), 208);       // MPEG-2 L3 64k 22.05k
-  EXPECT_EQ(FrameLength(Decode(0xF5, 0x80, 0)), 208);       // MPEG-2 L2
+  EXPECT_EQ(FrameLength(Decode(0xFF, 0xC6, 0)), 388);  // Layer I 384k 48k padded
+  EXPECT_EQ(FrameLength(Decode(0xF3, 0x80, 0)), 208);  // MPEG-2 L3 64k 22.05k
+  EXPECT_EQ(FrameLength(Decode(0xF5, 0x80, 0)), 208);  // MPEG-2 L2
   for (std::uint8_t b1 : {std::uint8_t{0xE3}, std::uint8_t{0xE5}, std::uint8_t{0xE7}, std::uint8_t{0xE1}})
-    EXPECT_EQ(FrameLength(Decode(b1, 0x18, 0)), 72);        // MPEG-2.5 8k 8k, any layer
-  EXPECT_EQ(FrameLength(Decode(0xFB, 0x9C, 0)), 0);         // no sample rate
+    EXPECT_EQ(FrameLength(Decode(b1, 0x18, 0)), 72);  // MPEG-2.5 8k 8k, any layer
+  EXPECT_EQ(FrameLength(Decode(0xFB, 0x9C, 0)), 0);   // no sample rate
 }
 
 TEST(StreamLength, ConstantRateCountsAudioBytesAndTimesTheWholeFile) {

@@ -70,7 +70,9 @@ TEST(GetInfo, BareStreamHeaderFieldsAndConstantRateLength) {
 }
 
 TEST(GetInfo, NeverTouchesTheGapsOrBytesPastTheRecord) {
-  for (const Bytes& file : {BareStream(4000), ByteBuilder().Append(BareStream(600)).Append(Id3v1Block("t", "a", "b", "1999", "c", 3, 7)).Build()}) {
+  for (const Bytes& file :
+       {BareStream(4000),
+        ByteBuilder().Append(BareStream(600)).Append(Id3v1Block("t", "a", "b", "1999", "c", 3, 7)).Build()}) {
     for (std::uint8_t fill : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
       const Outcome r = Read(file, fill);
       const auto* bytes = reinterpret_cast<const std::uint8_t*>(&r.info);
@@ -91,8 +93,13 @@ TEST(GetInfo, ByteZeroOfABareStreamIsNotExamined) {
 
 TEST(GetInfo, Id3v2TagIsSkippedBySizeThenScannedToSync) {
   // Size bytes 00 00 02 01: a tag of 257 + 10 bytes; zero padding follows.
-  Bytes file = ByteBuilder().Text("ID3").Raw({4, 0, 0, 0, 0, 2, 1}).PadTo(267).Repeat(0, 100)
-                   .Raw({0xFF, 0xF3, 0x80, 0xC0}).PadTo(3000);
+  Bytes file = ByteBuilder()
+                   .Text("ID3")
+                   .Raw({4, 0, 0, 0, 0, 2, 1})
+                   .PadTo(267)
+                   .Repeat(0, 100)
+                   .Raw({0xFF, 0xF3, 0x80, 0xC0})
+                   .PadTo(3000);
   // An 0xFF inside the tag body must not be taken for the sync byte.
   file[200] = 0xFF;
   const Outcome r = Read(file);
@@ -105,8 +112,12 @@ TEST(GetInfo, Id3v2TagIsSkippedBySizeThenScannedToSync) {
 }
 
 TEST(GetInfo, Id3v2KeepsTagKind2WhenAnId3v1BlockFollows) {
-  const Bytes file = ByteBuilder().Text("ID3").Raw({3, 0, 0, 0, 0, 0, 0}).Raw({0xFF, 0xFB, 0x90, 0x64})
-                         .PadTo(2000).Append(Id3v1Block("Song", "", "", "", "", 7, 1));
+  const Bytes file = ByteBuilder()
+                         .Text("ID3")
+                         .Raw({3, 0, 0, 0, 0, 0, 0})
+                         .Raw({0xFF, 0xFB, 0x90, 0x64})
+                         .PadTo(2000)
+                         .Append(Id3v1Block("Song", "", "", "", "", 7, 1));
   const Outcome r = Read(file);
   EXPECT_EQ(r.info.TagKind, 2);
   EXPECT_EQ(r.info.Track, 7);
@@ -115,8 +126,15 @@ TEST(GetInfo, Id3v2KeepsTagKind2WhenAnId3v1BlockFollows) {
 }
 
 TEST(GetInfo, Rmp3TakesTheDataSizeAtOffset16AndTheFrameAt20) {
-  const Bytes file = ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(4170)
-                         .Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(20 + 4170 + 300).Build();
+  const Bytes file = ByteBuilder()
+                         .Text("RIFF")
+                         .Le32(0)
+                         .Text("RMP3")
+                         .Text("data")
+                         .Le32(4170)
+                         .Raw({0xFF, 0xFB, 0x90, 0x64})
+                         .PadTo(20 + 4170 + 300)
+                         .Build();
   const Outcome r = Read(file);
   ASSERT_EQ(r.failure, 0u);
   EXPECT_EQ(r.info.FileKind, 1);
@@ -129,8 +147,17 @@ TEST(GetInfo, Rmp3TakesTheDataSizeAtOffset16AndTheFrameAt20) {
 TEST(GetInfo, WaveDataSearchSkipsTheByteThatFailedToBeA) {
   // "dda" before the chunk: the second 'd' is taken as the failed 'a', so the
   // search goes past; it stops at "data", skips "ta" and reads the size.
-  const Bytes file = ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("ddaXfmt ").Le32(0)
-                         .Text("data").Le32(1000).Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(1100).Build();
+  const Bytes file = ByteBuilder()
+                         .Text("RIFF")
+                         .Le32(0)
+                         .Text("WAVE")
+                         .Text("ddaXfmt ")
+                         .Le32(0)
+                         .Text("data")
+                         .Le32(1000)
+                         .Raw({0xFF, 0xFB, 0x90, 0x64})
+                         .PadTo(1100)
+                         .Build();
   const Outcome r = Read(file);
   ASSERT_EQ(r.failure, 0u);
   EXPECT_EQ(r.info.FileKind, 2);
@@ -138,7 +165,8 @@ TEST(GetInfo, WaveDataSearchSkipsTheByteThatFailedToBeA) {
 }
 
 TEST(GetInfo, OtherRiffFormsStayKind0AndScanFromOffset12) {
-  const Bytes file = ByteBuilder().Text("RIFF").Le32(0).Text("AVI ").Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(2000);
+  const Bytes file =
+      ByteBuilder().Text("RIFF").Le32(0).Text("AVI ").Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(2000);
   const Outcome r = Read(file);
   ASSERT_EQ(r.failure, 0u);
   EXPECT_EQ(r.info.FileKind, 0);
@@ -148,8 +176,12 @@ TEST(GetInfo, OtherRiffFormsStayKind0AndScanFromOffset12) {
 
 TEST(GetInfo, ZeroFrameLengthClearsTheStreamButKeepsSizeAndTags) {
   // Free format, padding clear: no frame length.
-  const Bytes file = ByteBuilder().Text("ID3").Raw({3, 0, 0, 0, 0, 0, 0}).Raw({0xFF, 0xFB, 0x00, 0x64})
-                         .PadTo(1000).Append(Id3v1Block("T", "", "", "", "", -1, 0));
+  const Bytes file = ByteBuilder()
+                         .Text("ID3")
+                         .Raw({3, 0, 0, 0, 0, 0, 0})
+                         .Raw({0xFF, 0xFB, 0x00, 0x64})
+                         .PadTo(1000)
+                         .Append(Id3v1Block("T", "", "", "", "", -1, 0));
   const Outcome r = Read(file);
   ASSERT_EQ(r.failure, 0u);
   EXPECT_EQ(r.info.MpegFamily, 0);
@@ -165,8 +197,8 @@ TEST(GetInfo, ZeroFrameLengthClearsTheStreamButKeepsSizeAndTags) {
 
 TEST(GetInfo, XingHeaderGivesFrameCountAndDuration) {
   // MPEG-1 stereo: the Xing header stands 32 bytes behind the frame header.
-  const Bytes file = ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0x64}).Repeat(0, 32).Text("Xing").Be32(0)
-                         .Be32(1000).PadTo(5000);
+  const Bytes file =
+      ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0x64}).Repeat(0, 32).Text("Xing").Be32(0).Be32(1000).PadTo(5000);
   const Outcome r = Read(file);
   EXPECT_EQ(r.info.Vbr, 1);
   EXPECT_EQ(r.info.FrameCount, 1000);
@@ -174,23 +206,28 @@ TEST(GetInfo, XingHeaderGivesFrameCountAndDuration) {
 }
 
 TEST(GetInfo, XingIsLookedForBehindTheSideInformationOfMonoAndMpeg2) {
-  const Bytes mono = ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0xC4}).Repeat(0, 17).Text("Xing").Be32(0)
-                         .Be32(383).PadTo(5000);
+  const Bytes mono =
+      ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0xC4}).Repeat(0, 17).Text("Xing").Be32(0).Be32(383).PadTo(5000);
   EXPECT_EQ(Read(mono).info.FrameCount, 383);
   EXPECT_EQ(Read(mono).info.Duration, 10);
-  const Bytes mpeg2mono = ByteBuilder().Raw({0xFF, 0xF3, 0x80, 0xC4}).Repeat(0, 9).Text("Xing").Be32(0)
-                              .Be32(5).PadTo(5000);
+  const Bytes mpeg2mono =
+      ByteBuilder().Raw({0xFF, 0xF3, 0x80, 0xC4}).Repeat(0, 9).Text("Xing").Be32(0).Be32(5).PadTo(5000);
   EXPECT_EQ(Read(mpeg2mono).info.FrameCount, 5);
   // Behind a CRC the header is two bytes late and is not recognised.
-  const Bytes crc = ByteBuilder().Raw({0xFF, 0xFA, 0x90, 0x64}).Repeat(0, 34).Text("Xing").Be32(0)
-                        .Be32(1000).PadTo(5000);
+  const Bytes crc =
+      ByteBuilder().Raw({0xFF, 0xFA, 0x90, 0x64}).Repeat(0, 34).Text("Xing").Be32(0).Be32(1000).PadTo(5000);
   EXPECT_EQ(Read(crc).info.Vbr, 0);
   EXPECT_EQ(Read(crc).info.FrameCount, 5000 / 417);
 }
 
 TEST(GetInfo, AnImpossibleXingCountFallsBackToTheConstantRateLength) {
-  const Bytes file = ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0x64}).Repeat(0, 32).Text("Xing").Be32(0)
-                         .Be32(0x80000000u).PadTo(5000);
+  const Bytes file = ByteBuilder()
+                         .Raw({0xFF, 0xFB, 0x90, 0x64})
+                         .Repeat(0, 32)
+                         .Text("Xing")
+                         .Be32(0)
+                         .Be32(0x80000000u)
+                         .PadTo(5000);
   const Outcome r = Read(file);
   ASSERT_EQ(r.failure, 0u);
   EXPECT_EQ(r.info.Vbr, 0);
@@ -223,9 +260,17 @@ TEST(GetInfo, EveryTruncationFailsCleanlyOrReadsAsItsBytesSay) {
   // A tagged ID3v2 + Xing file cut at every length: each read either fails
   // with end of file or negative seek, or succeeds; none may crash, and a
   // failure never leaves the file open (checked in Read).
-  const Bytes whole = ByteBuilder().Text("ID3").Raw({3, 0, 0, 0, 0, 0, 20}).PadTo(30)
-                          .Raw({0xFF, 0xFB, 0x90, 0x64}).Repeat(0, 32).Text("Xing").Be32(0).Be32(50)
-                          .PadTo(300).Append(Id3v1Block("Title", "Artist", "", "", "", 1, 2));
+  const Bytes whole = ByteBuilder()
+                          .Text("ID3")
+                          .Raw({3, 0, 0, 0, 0, 0, 20})
+                          .PadTo(30)
+                          .Raw({0xFF, 0xFB, 0x90, 0x64})
+                          .Repeat(0, 32)
+                          .Text("Xing")
+                          .Be32(0)
+                          .Be32(50)
+                          .PadTo(300)
+                          .Append(Id3v1Block("Title", "Artist", "", "", "", 1, 2));
   for (std::size_t n = 0; n <= whole.size(); ++n) {
     const Outcome r = Read(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n)));
     if (n < 4) {
@@ -240,22 +285,34 @@ TEST(GetInfo, EveryTruncationFailsCleanlyOrReadsAsItsBytesSay) {
 }
 
 TEST(GetInfo, RiffTrailerBeyondTheEndFailsWithEndOfFile) {
-  const Bytes file = ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(5000)
-                         .Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(400).Build();
+  const Bytes file = ByteBuilder()
+                         .Text("RIFF")
+                         .Le32(0)
+                         .Text("RMP3")
+                         .Text("data")
+                         .Le32(5000)
+                         .Raw({0xFF, 0xFB, 0x90, 0x64})
+                         .PadTo(400)
+                         .Build();
   const Outcome r = Read(file);
   EXPECT_EQ(r.failure, 38u);
   EXPECT_EQ(r.info.FileKind, 1);
 }
 
 TEST(GetInfo, NegativeRiffDataSizeFailsAsANegativeSeek) {
-  const Bytes file = ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(0xFFFFFF00u)
-                         .Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(400).Build();
+  const Bytes file = ByteBuilder()
+                         .Text("RIFF")
+                         .Le32(0)
+                         .Text("RMP3")
+                         .Text("data")
+                         .Le32(0xFFFFFF00u)
+                         .Raw({0xFF, 0xFB, 0x90, 0x64})
+                         .PadTo(400)
+                         .Build();
   EXPECT_EQ(Read(file).failure, 131u);
 }
 
-TEST(GetInfo, ShortFileReachingTheTrailerStepFails) {
-  EXPECT_EQ(Read(BareStream(100)).failure, 131u);
-}
+TEST(GetInfo, ShortFileReachingTheTrailerStepFails) { EXPECT_EQ(Read(BareStream(100)).failure, 131u); }
 
 TEST(GetInfo, FilesOf2GiBOrMoreFailAtTheSizeStep) {
   class HugeFile final : public File {
@@ -288,8 +345,12 @@ TEST(GetInfo, FilesOf2GiBOrMoreFailAtTheSizeStep) {
 
 TEST(GetInfo, ScansCostAFewReadsNotOnePerByte) {
   MemoryFileSystem fs;
-  fs.files["f"] = ByteBuilder().Text("ID3").Raw({3, 0, 0, 0, 0, 0, 0}).Repeat(0, 1 << 20)
-                      .Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo((1 << 20) + 5000);
+  fs.files["f"] = ByteBuilder()
+                      .Text("ID3")
+                      .Raw({3, 0, 0, 0, 0, 0, 0})
+                      .Repeat(0, 1 << 20)
+                      .Raw({0xFF, 0xFB, 0x90, 0x64})
+                      .PadTo((1 << 20) + 5000);
   TagInfo info{};
   GetFileInfo(fs, "f", info);
   EXPECT_EQ(info.Bitrate, 128000);

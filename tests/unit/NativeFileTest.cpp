@@ -21,15 +21,17 @@ using testing::Bytes;
 class NativeFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("vt-native-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() /
+           ("vt-native-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   std::string Make(const std::string& name, const Bytes& bytes) {
     const fs::path p = dir_ / name;
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return p.string();
   }
 
@@ -51,9 +53,7 @@ TEST_F(NativeFile, MissingFileAndMissingFolderAreTold) {
   EXPECT_EQ(OpenCode((dir_ / "none.mp3").string(), OpenMode::ReadWriteExclusive), 2u);
 }
 
-TEST_F(NativeFile, AFolderIsNoFile) {
-  EXPECT_EQ(OpenCode(dir_.string(), OpenMode::ReadShared), 5u);
-}
+TEST_F(NativeFile, AFolderIsNoFile) { EXPECT_EQ(OpenCode(dir_.string(), OpenMode::ReadShared), 5u); }
 
 TEST_F(NativeFile, ReadersShareAndAWriterExcludesEveryone) {
   const std::string path = Make("a.mp3", Bytes(1000, 0xFF));

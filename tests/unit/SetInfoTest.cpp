@@ -35,13 +35,30 @@ TagInfo Record(std::uint8_t kind, std::uint8_t hasTag = 0) {
 Bytes Bare(std::size_t size) { return ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(size, 0x11); }
 
 Bytes Wave(std::uint32_t audio, const Bytes& after = {}) {
-  return ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("fmt ").Le32(16).Repeat(2, 16).Text("data")
-      .Le32(audio).Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(44 + audio, 0x22).Append(after);
+  return ByteBuilder()
+      .Text("RIFF")
+      .Le32(0)
+      .Text("WAVE")
+      .Text("fmt ")
+      .Le32(16)
+      .Repeat(2, 16)
+      .Text("data")
+      .Le32(audio)
+      .Raw({0xFF, 0xFB, 0x90, 0x64})
+      .PadTo(44 + audio, 0x22)
+      .Append(after);
 }
 
 Bytes Rmp3(std::uint32_t audio, const Bytes& after = {}) {
-  return ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(audio)
-      .Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(20 + audio, 0x33).Append(after);
+  return ByteBuilder()
+      .Text("RIFF")
+      .Le32(0)
+      .Text("RMP3")
+      .Text("data")
+      .Le32(audio)
+      .Raw({0xFF, 0xFB, 0x90, 0x64})
+      .PadTo(20 + audio, 0x33)
+      .Append(after);
 }
 
 struct Written {
@@ -93,7 +110,8 @@ TEST(SetInfo, BareFileDecidesByItsOwnBytesNotByHasTag) {
 }
 
 TEST(SetInfo, Mode1MakesAnRmp3FileFromEveryKind) {
-  for (const auto& [kind, file] : {std::pair<std::uint8_t, Bytes>{0, Bare(1000)}, {1, Rmp3(1000, Bytes(500, 'x'))},
+  for (const auto& [kind, file] : {std::pair<std::uint8_t, Bytes>{0, Bare(1000)},
+                                   {1, Rmp3(1000, Bytes(500, 'x'))},
                                    {2, Wave(1000, Bytes(300, 'y'))}}) {
     Written w = Set(file, Record(kind), 1);
     ASSERT_EQ(w.result, 0u) << int{kind};
@@ -143,17 +161,28 @@ TEST(SetInfo, Mode2KeepsTheWaveHeadAndAudioAndReplacesWhatFollows) {
 TEST(SetInfo, WaveDataSearchMatchesTheWholeIdAndSkipsThreeBytesOnAMiss) {
   // 'd' one byte before "data": "dda" fails, the search resumes behind "dat"
   // and so never sees this id; a later "data" is taken.
-  const Bytes tricky = ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("xddata").Le32(5).Text("abcxe")
-                           .Text("data").Le32(4).Text("wxyz");
+  const Bytes tricky = ByteBuilder()
+                           .Text("RIFF")
+                           .Le32(0)
+                           .Text("WAVE")
+                           .Text("xddata")
+                           .Le32(5)
+                           .Text("abcxe")
+                           .Text("data")
+                           .Le32(4)
+                           .Text("wxyz");
   Written w = Set(tricky, Record(2), 0);
   ASSERT_EQ(w.result, 0u);
   EXPECT_EQ(std::string(w.file.begin(), w.file.begin() + 4), "wxyz");
 }
 
 TEST(SetInfo, CellsThatWriteNothingReport50AndTouchNothing) {
-  struct Cell { std::uint8_t kind, mode; Bytes file; };
-  const Cell cells[] = {{0, 2, Bare(1000)}, {1, 2, Rmp3(100)}, {0, 3, Bare(1000)}, {2, 255, Wave(10)},
-                        {3, 0, Bare(1000)}, {255, 1, Bare(1000)}};
+  struct Cell {
+    std::uint8_t kind, mode;
+    Bytes file;
+  };
+  const Cell cells[] = {{0, 2, Bare(1000)}, {1, 2, Rmp3(100)},  {0, 3, Bare(1000)},
+                        {2, 255, Wave(10)}, {3, 0, Bare(1000)}, {255, 1, Bare(1000)}};
   for (const Cell& c : cells) {
     const TagInfo before = Record(c.kind);
     Written w = Set(c.file, before, c.mode);
@@ -165,8 +194,11 @@ TEST(SetInfo, CellsThatWriteNothingReport50AndTouchNothing) {
 }
 
 TEST(SetInfo, TheFileMustBeTheContainerTheRecordClaims) {
-  for (const auto& [kind, file] : {std::pair<std::uint8_t, Bytes>{1, Bare(1000)}, {2, Rmp3(100)}, {1, Wave(100)},
-                                   {1, Bytes{'R', 'I', 'F', 'F'}}, {2, Bytes{}}}) {
+  for (const auto& [kind, file] : {std::pair<std::uint8_t, Bytes>{1, Bare(1000)},
+                                   {2, Rmp3(100)},
+                                   {1, Wave(100)},
+                                   {1, Bytes{'R', 'I', 'F', 'F'}},
+                                   {2, Bytes{}}}) {
     Written w = Set(file, Record(kind), 1);
     EXPECT_EQ(w.result, 13u) << int{kind};
     EXPECT_EQ(w.file, file);
@@ -174,7 +206,11 @@ TEST(SetInfo, TheFileMustBeTheContainerTheRecordClaims) {
 }
 
 TEST(SetInfo, DeclaredSizesTheFileDoesNotHoldFailBeforeWriting) {
-  const struct { std::uint8_t kind; Bytes file; std::uint32_t code; } cases[] = {
+  const struct {
+    std::uint8_t kind;
+    Bytes file;
+    std::uint32_t code;
+  } cases[] = {
       {1, ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("da"), 38},
       {1, ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(5000).PadTo(300), 38},
       {1, ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(0x80000000u).PadTo(300), 13},
@@ -234,7 +270,8 @@ TEST(SetInfo, EveryFailingFileOperationBeforeTheWritePassLeavesTheFileIntact) {
         EXPECT_EQ(result, 1117u) << "kind " << int{kind} << " mode " << int{mode} << " op " << k;
         EXPECT_EQ(fs.openHandles, 0);
         if (fs.writes == 0) {
-          EXPECT_EQ(fs.files["f"], file) << "op " << k << " size " << fs.files["f"].size() << " vs " << file.size() << " kind " << int{kind} << " mode " << int{mode};
+          EXPECT_EQ(fs.files["f"], file) << "op " << k << " size " << fs.files["f"].size() << " vs "
+                                         << file.size() << " kind " << int{kind} << " mode " << int{mode};
         }
       }
     }
@@ -243,7 +280,8 @@ TEST(SetInfo, EveryFailingFileOperationBeforeTheWritePassLeavesTheFileIntact) {
 
 TEST(SetInfo, TooLargeHeadPlusAudioForKeepHeadFails) {
   // P + D beyond 2^31 - 1: refused before memory is taken for it.
-  const Bytes wave = ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("data").Le32(0x7FFFFFFFu).PadTo(100);
+  const Bytes wave =
+      ByteBuilder().Text("RIFF").Le32(0).Text("WAVE").Text("data").Le32(0x7FFFFFFFu).PadTo(100);
   Written w = Set(wave, Record(2), 2);
   EXPECT_EQ(w.result, 38u);  // the file does not hold the audio either
   EXPECT_EQ(w.file, wave);

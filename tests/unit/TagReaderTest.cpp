@@ -29,8 +29,17 @@ std::vector<std::uint8_t> Trailer(Bytes bytes) {
 TEST(ScanRiffInfo, TakesSizePlusOneBytesOfEachChunk) {
   TagInfo info = FilledRecord(0xAA);
   // Size 6: "Hello" and its zero. Size 5: "World" and the 'I' of the next id.
-  const auto t = Trailer(ByteBuilder().Text("INAM").Le32(6).Text("Hello").Raw({0}).Text("IART").Le32(5)
-                             .Text("World").Text("IPRD").Le32(2).Text("ab"));
+  const auto t = Trailer(ByteBuilder()
+                             .Text("INAM")
+                             .Le32(6)
+                             .Text("Hello")
+                             .Raw({0})
+                             .Text("IART")
+                             .Le32(5)
+                             .Text("World")
+                             .Text("IPRD")
+                             .Le32(2)
+                             .Text("ab"));
   EXPECT_FALSE(ScanRiffInfo(t, info));
   EXPECT_EQ(ItemText(info, 0), "Hello");
   EXPECT_EQ(ItemText(info, 1), "WorldI");
@@ -63,8 +72,17 @@ TEST(ScanRiffInfo, TheLastHitWinsEvenInsideAnotherText) {
   TagInfo info{};
   // The comment's text holds "INAM", a size and a text of its own: the scan
   // is not aligned to chunks, and this later hit replaces the real chunk's.
-  const auto t = Trailer(ByteBuilder().Text("INAM").Le32(4).Text("one").Raw({0}).Text("ICMT").Le32(16)
-                             .Text("xINAM").Le32(4).Text("two").Raw({0, 0, 0, 0}));
+  const auto t = Trailer(ByteBuilder()
+                             .Text("INAM")
+                             .Le32(4)
+                             .Text("one")
+                             .Raw({0})
+                             .Text("ICMT")
+                             .Le32(16)
+                             .Text("xINAM")
+                             .Le32(4)
+                             .Text("two")
+                             .Raw({0, 0, 0, 0}));
   ScanRiffInfo(t, info);
   EXPECT_EQ(ItemText(info, 0), "two");
   EXPECT_EQ(ItemText(info, 3), "xINAM\x04");
@@ -99,8 +117,14 @@ TEST(ScanRiffInfo, Iid3BodyIsReadUntrimmedWithoutTestingTheMarker) {
 TEST(ScanRiffInfo, Iid3BodyRunningPastTheTrailerReadsZeros) {
   TagInfo info{};
   // The body starts 62 bytes before the trailer's end: bytes 62 on are missing.
-  const Bytes bytes = ByteBuilder().Repeat(' ', kRiffTrailerSize - 70).Text("IID3").Le32(128).Text("TAG")
-                          .Text(std::string(30, 'T')).Text("Art").PadTo(kRiffTrailerSize, 'q');
+  const Bytes bytes = ByteBuilder()
+                          .Repeat(' ', kRiffTrailerSize - 70)
+                          .Text("IID3")
+                          .Le32(128)
+                          .Text("TAG")
+                          .Text(std::string(30, 'T'))
+                          .Text("Art")
+                          .PadTo(kRiffTrailerSize, 'q');
   EXPECT_TRUE(ScanRiffInfo(bytes, info));
   EXPECT_EQ(ItemText(info, VT_ITEM_GENRE), std::string(1, '\0'));
   EXPECT_EQ(info.TagKind, 1);
@@ -135,7 +159,8 @@ TrailerRead ReadFile(const Bytes& file, std::uint8_t tagKind = 0xAA) {
 Bytes Stream() { return ByteBuilder().Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(4170); }
 
 TEST(Id3v1Trailer, Id3v11BlockIsTrimmedAndCountsAudioAsSizeMinus132) {
-  const Bytes file = ByteBuilder().Append(Stream()).Append(Id3v1Block("Title", "", "", "", std::string(28, 'c'), 7, 3));
+  const Bytes file =
+      ByteBuilder().Append(Stream()).Append(Id3v1Block("Title", "", "", "", std::string(28, 'c'), 7, 3));
   const TrailerRead r = ReadFile(file);
   EXPECT_EQ(ItemText(r.info, VT_ITEM_TITLE), "Title");
   EXPECT_EQ(r.info.Track, 7);
@@ -164,7 +189,8 @@ TEST(Id3v1Trailer, ZeroFilledCommentReadsAsId3v11WithTrack0) {
 }
 
 TEST(Id3v1Trailer, TrimmingKeepsLeadingSpacesAndHighBytes) {
-  const Bytes block = Id3v1Block(" lead\xE9", std::string(30, ' '), "ab\0cd", std::string(30, 'x'), "", -1, 0);
+  const Bytes block =
+      Id3v1Block(" lead\xE9", std::string(30, ' '), "ab\0cd", std::string(30, 'x'), "", -1, 0);
   const TrailerRead r = ReadFile(ByteBuilder().Append(Stream()).Append(block));
   EXPECT_EQ(ItemText(r.info, VT_ITEM_TITLE), " lead\xE9");
   EXPECT_EQ(ItemText(r.info, VT_ITEM_ARTIST), "");
@@ -186,13 +212,30 @@ TEST(Id3v1Trailer, AnAlmostMarkerIsNoBlock) {
 
 // A RIFF RMP3 file: head, audio, then the given trailer bytes.
 Bytes Rmp3(const Bytes& afterAudio, std::uint32_t audio = 4170) {
-  return ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(audio)
-      .Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(20 + audio).Raw({0}).Append(afterAudio);
+  return ByteBuilder()
+      .Text("RIFF")
+      .Le32(0)
+      .Text("RMP3")
+      .Text("data")
+      .Le32(audio)
+      .Raw({0xFF, 0xFB, 0x90, 0x64})
+      .PadTo(20 + audio)
+      .Raw({0})
+      .Append(afterAudio);
 }
 
 TEST(RiffTags, Iid3ChunkTakesPrecedenceOverTheTrailerAndKeepsAudioBytes) {
-  const Bytes list = ByteBuilder().Text("LIST").Le32(0).Text("INFO").Text("INAM").Le32(6).Text("Name1")
-                         .Raw({0}).Text("IID3").Le32(128).Append(Id3v1Block("Chunk", "", "", "", "", 4, 9));
+  const Bytes list = ByteBuilder()
+                         .Text("LIST")
+                         .Le32(0)
+                         .Text("INFO")
+                         .Text("INAM")
+                         .Le32(6)
+                         .Text("Name1")
+                         .Raw({0})
+                         .Text("IID3")
+                         .Le32(128)
+                         .Append(Id3v1Block("Chunk", "", "", "", "", 4, 9));
   const TrailerRead r = ReadFile(Rmp3(list));
   ASSERT_EQ(r.failure, 0u);
   EXPECT_EQ(ItemText(r.info, 0), "Name1");
@@ -202,7 +245,8 @@ TEST(RiffTags, Iid3ChunkTakesPrecedenceOverTheTrailerAndKeepsAudioBytes) {
 }
 
 TEST(RiffTags, WithoutIid3TheTrailerStepRunsAndEmptiesTheId3v1Items) {
-  const Bytes list = ByteBuilder().Text("LIST").Le32(0).Text("INFO").Text("IART").Le32(4).Text("Art").Raw({0});
+  const Bytes list =
+      ByteBuilder().Text("LIST").Le32(0).Text("INFO").Text("IART").Le32(4).Text("Art").Raw({0});
   const TrailerRead r = ReadFile(Rmp3(list));
   EXPECT_EQ(ItemText(r.info, 1), "Art");
   EXPECT_EQ(r.info.Items[VT_ITEM_TITLE].Length, 0);
@@ -211,8 +255,8 @@ TEST(RiffTags, WithoutIid3TheTrailerStepRunsAndEmptiesTheId3v1Items) {
 }
 
 TEST(RiffTags, AnIid3ChunkOutOfReachIsMissedAndTheTrailingBlockRead) {
-  const Bytes tail = ByteBuilder().Repeat(' ', 1200).Text("IID3").Le32(128)
-                         .Append(Id3v1Block("Far ", "", "", "", "", 2, 1));
+  const Bytes tail =
+      ByteBuilder().Repeat(' ', 1200).Text("IID3").Le32(128).Append(Id3v1Block("Far ", "", "", "", "", 2, 1));
   const TrailerRead r = ReadFile(Rmp3(tail));
   EXPECT_EQ(ItemText(r.info, VT_ITEM_TITLE), "Far");
   EXPECT_EQ(r.info.FrameCount, (static_cast<std::int32_t>(Rmp3(tail).size()) - 132) / 417);
@@ -220,8 +264,14 @@ TEST(RiffTags, AnIid3ChunkOutOfReachIsMissedAndTheTrailingBlockRead) {
 
 TEST(RiffTags, AnEmptyTrailerScansNothingThenReadsTheEnd) {
   // The data chunk runs to 21 bytes before the end... P equals the file size.
-  const Bytes file = ByteBuilder().Text("RIFF").Le32(0).Text("RMP3").Text("data").Le32(4170)
-                         .Raw({0xFF, 0xFB, 0x90, 0x64}).PadTo(4191);
+  const Bytes file = ByteBuilder()
+                         .Text("RIFF")
+                         .Le32(0)
+                         .Text("RMP3")
+                         .Text("data")
+                         .Le32(4170)
+                         .Raw({0xFF, 0xFB, 0x90, 0x64})
+                         .PadTo(4191);
   const TrailerRead r = ReadFile(file);
   ASSERT_EQ(r.failure, 0u);
   EXPECT_EQ(r.info.Items[VT_ITEM_TITLE].Length, 0);

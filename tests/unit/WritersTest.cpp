@@ -123,7 +123,9 @@ std::uint32_t Le32At(const Bytes& b, std::size_t at) {
          std::uint32_t{b[at + 3]} << 24;
 }
 
-std::string FourAt(const Bytes& b, std::size_t at) { return {b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at) + 4}; }
+std::string FourAt(const Bytes& b, std::size_t at) {
+  return {b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at) + 4};
+}
 
 TEST(RiffImage, EmptyTextsGiveTheSmallestList) {
   const Built b = BuildRmp3(EmptyTexts(), 1000);
@@ -144,7 +146,8 @@ TEST(RiffImage, EmptyTextsGiveTheSmallestList) {
   const std::size_t isft = 1032 + 10 * 10;
   EXPECT_EQ(FourAt(b.image, isft), "ISFT");
   EXPECT_EQ(Le32At(b.image, isft + 4), 11u);
-  EXPECT_EQ(std::string(b.image.begin() + isft + 8, b.image.begin() + isft + 20), std::string("Vom Trail!\0\0", 12));
+  EXPECT_EQ(std::string(b.image.begin() + isft + 8, b.image.begin() + isft + 20),
+            std::string("Vom Trail!\0\0", 12));
   EXPECT_EQ(FourAt(b.image, 1338 - 136), "IID3");
   EXPECT_EQ(Le32At(b.image, 1338 - 132), 128u);
   EXPECT_EQ(FourAt(b.image, 1338 - 128).substr(0, 3), "TAG");
@@ -166,11 +169,11 @@ TEST(RiffImage, OddAudioGetsAPadByteThatTheSizeDoesNotCount) {
 
 TEST(RiffImage, SubChunksCarryTrimmedTextsWithTerminatorAndPad) {
   TagInfo info = EmptyTexts();
-  SetItem(info, 0, " Abc  ");                       // 3 bytes: size 4, one zero
-  SetItem(info, 1, "Abcd");                         // 4 bytes: size 5, two zeros
-  SetItem(info, 2, std::string("ab\0cd", 5));       // 2 bytes: size 3, two zeros
-  SetItem(info, 3, std::string(255, 'x'));          // size 256, 256 bytes
-  SetItem(info, 4, std::string(254, 'y'));          // size 255, 256 bytes
+  SetItem(info, 0, " Abc  ");                  // 3 bytes: size 4, one zero
+  SetItem(info, 1, "Abcd");                    // 4 bytes: size 5, two zeros
+  SetItem(info, 2, std::string("ab\0cd", 5));  // 2 bytes: size 3, two zeros
+  SetItem(info, 3, std::string(255, 'x'));     // size 256, 256 bytes
+  SetItem(info, 4, std::string(254, 'y'));     // size 255, 256 bytes
   SetItem(info, VT_ITEM_ISFT, "whatever it was");
   const Built b = BuildRmp3(info, 2);
   std::size_t at = 20 + 2 + 12;
@@ -194,8 +197,17 @@ TEST(RiffImage, SubChunksCarryTrimmedTextsWithTerminatorAndPad) {
 
 TEST(RiffImage, KeepHeadCopiesTheSourceUpToTheEndOfItsAudio) {
   MemoryFileSystem fs;
-  Bytes wave = ByteBuilder().Text("RIFF").Le32(12345).Text("WAVE").Text("fmt ").Le32(16).Repeat(1, 16)
-                   .Text("data").Le32(1001).Repeat(9, 1001).Text("LIST old stuff");
+  Bytes wave = ByteBuilder()
+                   .Text("RIFF")
+                   .Le32(12345)
+                   .Text("WAVE")
+                   .Text("fmt ")
+                   .Le32(16)
+                   .Repeat(1, 16)
+                   .Text("data")
+                   .Le32(1001)
+                   .Repeat(9, 1001)
+                   .Text("LIST old stuff");
   fs.files["w"] = wave;
   auto file = fs.Open("w", OpenMode::ReadShared);
   ByteReader source(*file);
