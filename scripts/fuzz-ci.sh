@@ -38,7 +38,7 @@ for target in "${targets[@]}"; do
   corpus="$work/corpus/$target"
   artifacts="$work/artifacts"
   mkdir -p "$corpus" "$artifacts"
-  if ! "$work/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  if ! "$work/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -dict=fuzz/vomtrail.dict \
       -artifact_prefix="$artifacts/$target-" "$corpus" "$work/seeds/$target" >"$work/$target.log" 2>&1; then
     tail -n 60 "$work/$target.log"
     echo "FAIL: $target; the input is in $artifacts (add it to fuzz/regressions/$target once fixed)" >&2

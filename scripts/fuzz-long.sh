@@ -25,7 +25,7 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   nohup nice -n 10 "$work/$target" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
-    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -dict=fuzz/vomtrail.dict \
     -artifact_prefix="$build/artifacts/$target-" \
     "$corpus" "$work/seeds/$target" "fuzz/regressions/$target" >"$build/logs/$target.log" 2>&1 &
   echo $! >"$build/$target.pid"
