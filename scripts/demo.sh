@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The README's main command: installs what is needed, builds the native
-# preset, shows the tags of the sample files with `vomtrail info`, then
-# edits copies with `vomtrail set` and shows them again. The samples in
-# samples/ stay as they are.
+# library and the vomtrail command (nothing else: no tests, no benchmarks),
+# shows the tags of the sample files with `vomtrail info`, then edits copies
+# with `vomtrail set` and shows them again. The samples in samples/ stay as
+# they are. It shows the Linux build only; the Windows DLL is tested by
+# scripts/test.sh.
 #
 # VOMTRAIL_BUILD_DIR builds elsewhere than build/native.
 set -euo pipefail
@@ -13,11 +15,11 @@ bash scripts/install-deps.sh
 if [ -n "${VOMTRAIL_BUILD_DIR:-}" ]; then
   build="$VOMTRAIL_BUILD_DIR"
   cmake --preset native -B "$build" >/dev/null
-  cmake --build "$build"
+  cmake --build "$build" --target vomtrail_host
 else
   build=build/native
   cmake --preset native >/dev/null
-  cmake --build --preset native
+  cmake --build --preset native --target vomtrail_host
 fi
 vomtrail="$build/host/vomtrail"
 
@@ -25,6 +27,14 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
+
+source scripts/can-run-32bit.sh
+if vt_can_run_32bit; then
+  echo "This demo shows the Linux build of the module; scripts/test.sh runs Vomtrail.dll under Wine."
+else
+  echo "This demo shows the Linux build of the module only: $(vt_no_32bit_reason), so Wine cannot run" \
+    "Vomtrail.dll here; scripts/test.sh runs it in a virtual machine."
+fi
 
 step "vomtrail version"
 "$vomtrail" version
