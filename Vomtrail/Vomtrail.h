@@ -7,8 +7,9 @@
  *              failure leaves the call, the file closed, as
  *                - on Windows: the structured exception VT_EXCEPTION_CODE
  *                  with one parameter, the Win32 error code;
- *                - elsewhere: a C++ exception derived from std::system_error
- *                  whose code().value() is that Win32 error code.
+ *                - elsewhere: the C++ exception vomtrail::IoError, derived
+ *                  from std::system_error, whose code().value() is that
+ *                  Win32 error code.
  *              Fields written before the failure keep their new values.
  *   SetInfo    (ordinal 2) rewrites the file from the record in write mode
  *              0 (bare MPEG + ID3v1), 1 (RIFF "RMP3") or 2 (WAVE with new
@@ -24,9 +25,8 @@
  *              as GetInfo would, but returns 0 on success and the Win32
  *              error code on failure instead of throwing.
  *
- * SetInfo, GetVersion and GetInfoResult never let an exception out (they
- * are noexcept for C++ callers); only GetInfo throws, and only on POSIX it
- * throws vomtrail::IoError (a std::system_error).
+ * SetInfo, GetVersion and GetInfoResult never let an exception out; C++
+ * callers see them declared noexcept.
  *
  * Windows hosts that load Vomtrail.dll at run time can use the function
  * pointer types below with GetProcAddress; <windows.h> declares its own

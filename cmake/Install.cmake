@@ -41,7 +41,8 @@ endif()
 
 # pkg-config: the prefix is taken from where the .pc file lies, so a tree
 # installed with `cmake --install --prefix P` or copied elsewhere still works.
-file(RELATIVE_PATH VT_PC_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
+file(RELATIVE_PATH VT_PC_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig /prefix)
+string(REGEX REPLACE "/$" "" VT_PC_PREFIX "${VT_PC_PREFIX}")
 configure_file(cmake/vomtrail.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vomtrail.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vomtrail.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 

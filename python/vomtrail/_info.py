@@ -42,7 +42,8 @@ class Info:
 
     @property
     def InfoItems(self):
-        """The RIFF INFO texts by id, in the id table's order."""
+        """Items 0 to 16, the RIFF INFO texts, as a new dict by id in the id
+        table's order; change a text through Items[INFO_IDS.index(id)]."""
         return dict(zip(INFO_IDS, self.Items))
 
     def text(self, name, encoding="cp1252", errors="replace"):
