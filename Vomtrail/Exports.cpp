@@ -1,7 +1,9 @@
-// The three entry points. Nothing of C++ crosses the boundary on Windows: a
+// The entry points. Nothing of C++ crosses the boundary on Windows: a
 // failed GetInfo leaves as the structured exception VT_EXCEPTION_CODE,
 // raised only after every C++ object of the call is gone. The POSIX build
-// throws the module's std::system_error instead.
+// throws the module's std::system_error instead, which only C++ callers can
+// catch, and adds GetInfoResult for C and Python callers. Every other entry
+// point catches everything: an exception reaching a C frame ends the host.
 #include <cstring>
 
 #include "FileName.h"
@@ -44,19 +46,32 @@ std::uint32_t Guarded(Work&& work) noexcept {
   }
 }
 
+// GetInfo's whole work; the two entry points differ only in how a failure
+// leaves them, so the record is left the same by both.
+std::uint32_t GuardedGetInfo(const Str255* fileName, TagInfo* info) noexcept {
+  return Guarded([&] {
+    const vomtrail::PathBuffer path = vomtrail::CopyFileName(*fileName);
+    vomtrail::GetFileInfo(vomtrail::NativeFileSystem(), path.data(), *info);
+  });
+}
+
 }  // namespace
 
 extern "C" {
 
 VT_API void VT_CALL VT_ENTRY(GetInfo)(const Str255* fileName, TagInfo* info) {
-  const std::uint32_t failure = Guarded([&] {
-    const vomtrail::PathBuffer path = vomtrail::CopyFileName(*fileName);
-    vomtrail::GetFileInfo(vomtrail::NativeFileSystem(), path.data(), *info);
-  });
+  const std::uint32_t failure = GuardedGetInfo(fileName, info);
   if (failure != 0) RaiseFailure(failure);
 }
 
-VT_API std::int32_t VT_CALL VT_ENTRY(SetInfo)(const Str255* fileName, TagInfo* info, std::int32_t mode) {
+#if !defined(_WIN32)
+VT_API std::int32_t GetInfoResult(const Str255* fileName, TagInfo* info) noexcept {
+  return static_cast<std::int32_t>(GuardedGetInfo(fileName, info));
+}
+#endif
+
+VT_API std::int32_t VT_CALL VT_ENTRY(SetInfo)(const Str255* fileName, TagInfo* info,
+                                              std::int32_t mode) noexcept {
   std::uint32_t result = 0;
   const std::uint32_t failure = Guarded([&] {
     const vomtrail::PathBuffer path = vomtrail::CopyFileName(*fileName);
@@ -66,7 +81,7 @@ VT_API std::int32_t VT_CALL VT_ENTRY(SetInfo)(const Str255* fileName, TagInfo* i
   return static_cast<std::int32_t>(failure != 0 ? failure : result);
 }
 
-VT_API Str255* VT_CALL VT_ENTRY(GetVersion)(Str255* buffer) {
+VT_API Str255* VT_CALL VT_ENTRY(GetVersion)(Str255* buffer) noexcept {
   static constexpr char kVersion[] = "1.6.1";
   buffer->Length = sizeof kVersion - 1;
   std::memcpy(buffer->Text, kVersion, sizeof kVersion - 1);

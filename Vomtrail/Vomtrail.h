@@ -7,8 +7,9 @@
  *              failure leaves the call, the file closed, as
  *                - on Windows: the structured exception VT_EXCEPTION_CODE
  *                  with one parameter, the Win32 error code;
- *                - elsewhere: a C++ exception derived from std::system_error
- *                  whose code().value() is that Win32 error code.
+ *                - elsewhere: the C++ exception vomtrail::IoError, derived
+ *                  from std::system_error, whose code().value() is that
+ *                  Win32 error code.
  *              Fields written before the failure keep their new values.
  *   SetInfo    (ordinal 2) rewrites the file from the record in write mode
  *              0 (bare MPEG + ID3v1), 1 (RIFF "RMP3") or 2 (WAVE with new
@@ -16,6 +17,16 @@
  *              the Win32 error code; nothing else leaves the call.
  *   GetVersion (ordinal 3) writes the counted text "1.6.1" to the start of
  *              the caller's 256-byte buffer and returns the buffer.
+ *
+ * A C++ exception cannot pass through C or Python frames: the program is
+ * ended instead. So the POSIX library adds one export for such callers:
+ *
+ *   GetInfoResult does exactly what GetInfo does, leaving the record exactly
+ *              as GetInfo would, but returns 0 on success and the Win32
+ *              error code on failure instead of throwing.
+ *
+ * SetInfo, GetVersion and GetInfoResult never let an exception out; C++
+ * callers see them declared noexcept.
  *
  * Windows hosts that load Vomtrail.dll at run time can use the function
  * pointer types below with GetProcAddress; <windows.h> declares its own
@@ -35,6 +46,13 @@
 #define VT_API
 #else
 #define VT_API __attribute__((visibility("default")))
+#endif
+
+/* Tells C++ callers which entry points cannot throw. */
+#if defined(__cplusplus)
+#define VT_NOTHROW noexcept
+#else
+#define VT_NOTHROW
 #endif
 
 /* The structured exception code a failed GetInfo raises on Windows. */
@@ -68,8 +86,17 @@ typedef Str255*(VT_CALL* VtGetVersionFn)(Str255* buffer);
 
 #ifndef VT_NO_PROTOTYPES
 VT_API void VT_CALL GetInfo(const Str255* fileName, TagInfo* info);
-VT_API int32_t VT_CALL SetInfo(const Str255* fileName, TagInfo* info, int32_t mode);
-VT_API Str255* VT_CALL GetVersion(Str255* buffer);
+VT_API int32_t VT_CALL SetInfo(const Str255* fileName, TagInfo* info, int32_t mode) VT_NOTHROW;
+VT_API Str255* VT_CALL GetVersion(Str255* buffer) VT_NOTHROW;
+#endif
+
+#if !defined(_WIN32)
+/* POSIX library only: the DLL's export table stays GetInfo, SetInfo and
+ * GetVersion at ordinals 1 to 3. */
+typedef int32_t (*VtGetInfoResultFn)(const Str255* fileName, TagInfo* info);
+#ifndef VT_NO_PROTOTYPES
+VT_API int32_t GetInfoResult(const Str255* fileName, TagInfo* info) VT_NOTHROW;
+#endif
 #endif
 
 #ifdef __cplusplus

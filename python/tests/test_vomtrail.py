@@ -1,0 +1,130 @@
+"""The Python bindings against the real library and the committed samples.
+
+VOMTRAIL_LIBRARY names the library under test (else the system's is used),
+VOMTRAIL_SAMPLES the samples folder, VOMTRAIL_WRONG_VERSION_LIBRARY a
+library that answers another version (the refusal test is skipped without).
+"""
+import ctypes
+import errno
+import os
+import shutil
+import tempfile
+import unittest
+
+import vomtrail
+
+SAMPLES = os.environ.get("VOMTRAIL_SAMPLES", os.path.join(os.path.dirname(__file__), "..", "..", "samples"))
+
+
+class RecordLayoutTests(unittest.TestCase):
+    # The offsets the C header asserts; the host and the module share them.
+    OFFSETS = {
+        "MpegFamily": 0, "MpegVersion": 1, "Layer": 2, "Protected": 3, "Bitrate": 4, "SampleRate": 8,
+        "Padding": 12, "PrivateBit": 13, "ChannelMode": 14, "Copyright": 15, "Original": 16, "Emphasis": 17,
+        "Duration": 20, "FrameCount": 24, "FileKind": 28, "Items": 29, "Track": 5920, "TagKind": 5924,
+        "Vbr": 5925, "FileSize": 5928, "HasTag": 5932,
+    }
+
+    def test_offsets_and_size_match_the_c_record(self):
+        for name, offset in self.OFFSETS.items():
+            self.assertEqual(getattr(vomtrail.TagInfo, name).offset, offset, name)
+        self.assertEqual(ctypes.sizeof(vomtrail.Str255), 256)
+        self.assertEqual(ctypes.sizeof(vomtrail.TagInfo), 5936)
+
+    def test_values_that_do_not_fit_their_field_are_refused(self):
+        info = vomtrail.Info()
+        info.FileKind = 256
+        with self.assertRaises(ValueError):
+            info.to_record()
+        info.FileKind, info.Title = 0, b"x" * 256
+        with self.assertRaises(ValueError):
+            info.to_record()
+
+
+class ReadWriteTests(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, self.folder)
+
+    def copy(self, sample):
+        path = os.path.join(self.folder, sample)
+        shutil.copyfile(os.path.join(SAMPLES, sample), path)
+        return path
+
+    def test_reads_each_kind_of_sample(self):
+        mp3 = vomtrail.read(os.path.join(SAMPLES, "tone-vbr.mp3"))
+        self.assertEqual((mp3.FileKind, mp3.Layer, mp3.Vbr, mp3.HasTag, mp3.Track), (vomtrail.KIND_MPEG, 3, 1, 1, 3))
+        self.assertEqual(mp3.Title, b"Sample tone")
+        self.assertEqual(mp3.text("Title", "ascii"), "Sample tone")
+        self.assertEqual(mp3.FileSize, os.path.getsize(os.path.join(SAMPLES, "tone-vbr.mp3")))
+        self.assertEqual(vomtrail.read(os.path.join(SAMPLES, "tone-mp3.wav")).FileKind, vomtrail.KIND_WAVE)
+        rmp3 = vomtrail.read(os.path.join(SAMPLES, "tone.rmp3"))
+        self.assertEqual(rmp3.FileKind, vomtrail.KIND_RMP3)
+        self.assertEqual(rmp3.InfoItems["ISFT"], b"Vom Trail!")
+
+    def test_write_keeps_the_kind_and_the_new_texts_read_back(self):
+        for sample in ("tone-vbr.mp3", "tone-mp3.wav", "tone.rmp3"):
+            with self.subTest(sample=sample):
+                path = self.copy(sample)
+                info = vomtrail.read(path)
+                info.Title, info.Genre = "Ünïcode".encode("cp1252"), bytes([17])
+                vomtrail.write(path, info)
+                again = vomtrail.read(path)
+                self.assertEqual(again.FileKind, info.FileKind)
+                self.assertEqual(again.text("Title").rstrip(), "Ünïcode")
+                self.assertEqual(again.Genre, bytes([17]))
+                # The block itself, as any ID3v1 reader finds it.
+                with open(path, "rb") as f:
+                    data = f.read()
+                block = data[-128:] if sample.endswith(".mp3") else data[data.rindex(b"IID3") + 8 :][:128]
+                self.assertEqual(block[:3 + 7], b"TAG" + "Ünïcode".encode("cp1252"))
+
+    def test_explicit_mode_converts_and_the_record_learns_item_10(self):
+        path = self.copy("tone-vbr.mp3")
+        info = vomtrail.read(path)
+        vomtrail.write(path, info, mode=vomtrail.KIND_RMP3)
+        self.assertEqual(info.Items[10], b"Vom Trail!")
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(12)[8:], b"RMP3")
+        self.assertEqual(vomtrail.read(path).FileKind, vomtrail.KIND_RMP3)
+
+
+class ErrorTests(unittest.TestCase):
+    def assertFails(self, code, call, *args):
+        with self.assertRaises(vomtrail.VomtrailError) as caught:
+            call(*args)
+        self.assertIsInstance(caught.exception, OSError)
+        self.assertEqual(caught.exception.winerror, code)
+        return caught.exception
+
+    def test_missing_file_and_folder(self):
+        missing = os.path.join(tempfile.gettempdir(), "vomtrail-no-such-file.mp3")
+        error = self.assertFails(2, vomtrail.read, missing)
+        self.assertEqual((error.errno, error.filename, error.strerror), (errno.ENOENT, missing, "file not found"))
+        self.assertFails(3, vomtrail.read, "/vomtrail-no-such-folder/a.mp3")
+        self.assertFails(2, vomtrail.write, missing, vomtrail.Info(), 0)
+
+    def test_names_the_module_cannot_take(self):
+        self.assertEqual(self.assertFails(123, vomtrail.read, "a\0b.mp3").errno, errno.EINVAL)
+        with self.assertRaises(ValueError):
+            vomtrail.read("x" * 256)
+
+
+class LibraryTests(unittest.TestCase):
+    def test_version(self):
+        self.assertEqual(vomtrail.version(), "1.6.1")
+
+    def test_refuses_what_is_not_this_library_and_keeps_the_loaded_one(self):
+        with self.assertRaises(vomtrail.LibraryError):
+            vomtrail.load("libc.so.6")
+        with self.assertRaises(vomtrail.LibraryError):
+            vomtrail.load("/vomtrail-no-such-library.so")
+        wrong = os.environ.get("VOMTRAIL_WRONG_VERSION_LIBRARY")
+        if wrong:
+            with self.assertRaisesRegex(vomtrail.LibraryError, "version 0.9"):
+                vomtrail.load(wrong)
+        self.assertEqual(vomtrail.read(os.path.join(SAMPLES, "tone-vbr.mp3")).Layer, 3)
+
+
+if __name__ == "__main__":
+    unittest.main()

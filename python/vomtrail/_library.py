@@ -1,0 +1,67 @@
+"""Finding and loading libvomtrail.
+
+The record's layout and the entry points belong to one version of the
+module, so a library that answers another version is refused rather than
+called with a record it may read differently.
+"""
+import ctypes
+import ctypes.util
+import os
+
+from ._errors import LibraryError
+from ._record import Str255, TagInfo
+
+VERSION = "1.6.1"
+SONAME = "libvomtrail.so.1"
+
+_library = None
+
+
+def _candidates(path):
+    if path is not None:
+        return [os.fspath(path)]
+    if os.environ.get("VOMTRAIL_LIBRARY"):
+        return [os.environ["VOMTRAIL_LIBRARY"]]
+    found = ctypes.util.find_library("vomtrail")
+    # The dynamic loader itself searches LD_LIBRARY_PATH and its cache for
+    # the SONAME, where find_library may not look.
+    return [found, SONAME] if found else [SONAME]
+
+
+def _bind(lib):
+    lib.GetInfoResult.argtypes = [ctypes.POINTER(Str255), ctypes.POINTER(TagInfo)]
+    lib.GetInfoResult.restype = ctypes.c_int32
+    lib.SetInfo.argtypes = [ctypes.POINTER(Str255), ctypes.POINTER(TagInfo), ctypes.c_int32]
+    lib.SetInfo.restype = ctypes.c_int32
+    lib.GetVersion.argtypes = [ctypes.POINTER(Str255)]
+    lib.GetVersion.restype = ctypes.POINTER(Str255)
+    buffer = Str255()
+    return lib.GetVersion(ctypes.byref(buffer)).contents.value.decode("ascii", "replace")
+
+
+def load(path=None):
+    """Loads the library from path, else from $VOMTRAIL_LIBRARY, else from
+    where the system finds it; later calls use it. Returns its version."""
+    global _library
+    tried = []
+    for candidate in _candidates(path):
+        try:
+            lib = ctypes.CDLL(candidate)
+        except OSError as error:
+            tried.append(str(error))
+            continue
+        try:
+            version = _bind(lib)
+        except AttributeError:
+            raise LibraryError("%s is not libvomtrail: it lacks GetInfoResult, SetInfo or GetVersion" % candidate)
+        if version != VERSION:
+            raise LibraryError("%s is version %s; this package needs %s" % (candidate, version, VERSION))
+        _library = lib
+        return version
+    raise LibraryError("libvomtrail not found (%s); install it or set VOMTRAIL_LIBRARY" % "; ".join(tried))
+
+
+def library():
+    if _library is None:
+        load()
+    return _library
