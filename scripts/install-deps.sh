@@ -21,4 +21,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   wine wine32:i386 \
   lame ffmpeg sox python3 python3-mutagen libtag1-dev \
   libcli11-dev nlohmann-json3-dev \
-  strace valgrind >/dev/null
+  strace valgrind \
+  eyed3 libimage-exiftool-perl >/dev/null
