@@ -65,11 +65,15 @@ RiffFacts WalkRiff(FileBytes& file) {
       facts.dataSize = size;
       break;  // behind the audio is the module's to read
     }
-    if (id == "fmt " && size >= 16) {
-      const std::string fmt = file.Read(body, 16);
-      if (fmt.size() == 16)
+    if (id == "fmt " && size >= 2 && !facts.format) {
+      // The format tag alone decides what the audio is; the other fields
+      // stay 0 in a chunk too short to hold them.
+      std::string fmt = file.Read(body, size < 16 ? size : 16);
+      if (fmt.size() >= 2) {
+        fmt.resize(16, '\0');
         facts.format = WaveFormat{LittleEndian16(fmt, 0), LittleEndian16(fmt, 2), LittleEndian32(fmt, 4),
                                   LittleEndian32(fmt, 8)};
+      }
     } else if (id == "LIST" && size >= 4 && file.Read(body, 4) == "INFO") {
       const std::size_t want = size - 4 < kMaxListBytes ? size - 4 : kMaxListBytes;
       const std::string list = file.Read(body + 4, want);

@@ -61,6 +61,7 @@ std::string Listed(const std::vector<std::string>& ids) {
 
 // The checks that need only the file's own bytes; the refusal, or nothing.
 std::optional<std::string> Refusal(const FileProbe& probe, const SetOptions& options) {
+  if (!probe.readable) return std::nullopt;  // the module names the failure
   if (probe.TooShort()) return kTooShort;
   if (probe.IsRiffAudio() && probe.riff->Streamed()) return kStreamedWave;  // --force cannot help
   if (!probe.Recognised() && !options.force) return NotAudioRefusal(probe);

@@ -108,7 +108,7 @@ class InfoTests(Workspace):
         self.assertIn("genre      17 (Rock)", mp3)
         self.assertIn("container  RIFF WAVE", wave)
         self.assertIn("32 kbit/s", wave)
-        self.assertIn("constant bitrate", wave)
+        self.assertIn("estimate from the first frame's bitrate", wave)
         self.assertIn("ID3v1      none", wave)
         self.assertIn("container  RIFF RMP3", rmp3)
         self.assertIn("INFO ICOP  2024 Vomtrail", rmp3)
