@@ -107,7 +107,10 @@ bool SetOne(const std::filesystem::path& path, const SetOptions& options, const 
   }
   TagInfo info = FreshRecord();
   if (const std::uint32_t code = CallGetInfo(*moduleName, info); code != VT_OK) {
-    ReportFailure(name, ErrorWords(code, info.FileKind));
+    const std::string words = ErrorWords(code, info.FileKind);
+    ReportFailure(name, probe.Recognised() || !probe.readable
+                            ? words
+                            : "not MPEG audio, and the module cannot read it: " + words);
     return false;
   }
   // A WAVE file of PCM audio reads as FileKind 0 (no MPEG frame); it is a
