@@ -26,9 +26,10 @@ int Run(int argc, char** argv) {
   app.require_subcommand(0, 1);
   bool showVersion = false;
   app.add_flag("--version", showVersion, "Show the module's version (as the version command does)");
-  app.footer(
+  const std::string exitCodes =
       "Exit codes: 0 every file done; 1 a file failed or was refused (the others are still done);\n"
-      "2 usage error (nothing read or written).");
+      "2 usage error (nothing read or written).";
+  app.footer(exitCodes);
   // Paths such as /music/a.mp3 are arguments, not Windows-style options.
   app.allow_windows_style_options(false);
 
@@ -43,6 +44,8 @@ int Run(int argc, char** argv) {
                    "Code page of texts that are not UTF-8 (any iconv name, e.g. CP932)")
       ->capture_default_str();
   infoCommand->add_option("PATH", info.paths, "Files, or folders to walk for files")->required();
+
+  infoCommand->footer(exitCodes);
 
   SetOptions set;
   set.encoding = kDefaultEncoding;
@@ -72,6 +75,8 @@ int Run(int argc, char** argv) {
   setCommand->add_flag("--backup", set.backup,
                        "Copy each file to NAME.orig before writing it (refused if that exists)");
   setCommand->add_option("FILE", set.files, "Files to rewrite")->required();
+
+  setCommand->footer(exitCodes);
 
   CLI::App* versionCommand = app.add_subcommand("version", "Show the module's version");
 
