@@ -14,6 +14,7 @@ inline constexpr int kExitUsage = 2;
 
 struct InfoOptions {
   bool json = false;
+  bool allFiles = false;  // walk folders for every file, not only audio names
   std::string encoding;
   std::vector<std::string> paths;
 };
@@ -24,14 +25,18 @@ struct SetOptions {
   std::vector<std::string> info;  // ID=TEXT
   std::string encoding;
   bool force = false;
+  bool preserveTimes = false;
+  bool backup = false;
   std::vector<std::string> files;
 };
 
 int RunInfo(const InfoOptions& options);
 int RunSet(const SetOptions& options);
 
-// Prints "vomtrail: <name>: <message>" on stderr.
+// Prints "vomtrail: <name>: <message>" on stderr, control bytes escaped.
 void ReportFailure(const std::string& name, const std::string& message);
+// Prints "vomtrail: <message>" on stderr, for what concerns no one file.
+void ReportUsage(const std::string& message);
 
 // Why a path cannot be handed to the module.
 extern const char* const kUnusableName;

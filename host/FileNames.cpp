@@ -1,6 +1,7 @@
 #include "FileNames.h"
 
 #include <algorithm>
+#include <cctype>
 #include <system_error>
 
 namespace vthost {
@@ -14,7 +15,17 @@ std::string DisplayName(const fs::path& path) {
   return std::string(text.begin(), text.end());
 }
 
-std::vector<fs::path> ExpandPaths(const std::vector<std::string>& arguments, bool walkFolders) {
+bool HasAudioName(const fs::path& path) {
+  std::string extension = DisplayName(path.extension());
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (const char* audio : {".mp3", ".mp2", ".mp1", ".mpa", ".wav", ".rmp", ".rmp3"})
+    if (extension == audio) return true;
+  return false;
+}
+
+std::vector<fs::path> ExpandPaths(const std::vector<std::string>& arguments, bool walkFolders,
+                                  bool allFiles) {
   std::vector<fs::path> paths;
   for (const std::string& argument : arguments) {
     const fs::path path = PathFromUtf8(argument);
@@ -27,7 +38,7 @@ std::vector<fs::path> ExpandPaths(const std::vector<std::string>& arguments, boo
     for (auto it =
              fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-      if (it->is_regular_file(error)) found.push_back(it->path());
+      if (it->is_regular_file(error) && (allFiles || HasAudioName(it->path()))) found.push_back(it->path());
     }
     std::sort(found.begin(), found.end());
     paths.insert(paths.end(), found.begin(), found.end());

@@ -25,7 +25,12 @@ std::string DisplayName(const std::filesystem::path& path);
 std::optional<Str255> ModuleFileName(const std::filesystem::path& path);
 
 // The paths to work on: each argument as given, except that with
-// `walkFolders` a folder stands for the files below it, in name order.
-std::vector<std::filesystem::path> ExpandPaths(const std::vector<std::string>& arguments, bool walkFolders);
+// `walkFolders` a folder stands for the files below it, in name order: those
+// with an audio name (.mp3 .mp2 .mp1 .mpa .wav .rmp .rmp3, any case), or all
+// with `allFiles`.
+std::vector<std::filesystem::path> ExpandPaths(const std::vector<std::string>& arguments, bool walkFolders,
+                                               bool allFiles = false);
+
+bool HasAudioName(const std::filesystem::path& path);
 
 }  // namespace vthost

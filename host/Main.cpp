@@ -12,6 +12,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <csignal>
 #endif
 
 namespace {
@@ -21,7 +23,13 @@ using namespace vthost;
 int Run(int argc, char** argv) {
   CLI::App app{"Reads and edits the tags of MPEG audio files: bare streams, RIFF RMP3 and WAVE."};
   app.name("vomtrail");
-  app.require_subcommand(1);
+  app.require_subcommand(0, 1);
+  bool showVersion = false;
+  app.add_flag("--version", showVersion, "Show the module's version (as the version command does)");
+  const std::string exitCodes =
+      "Exit codes: 0 every file done; 1 a file failed or was refused (the others are still done);\n"
+      "2 usage error (nothing read or written).";
+  app.footer(exitCodes);
   // Paths such as /music/a.mp3 are arguments, not Windows-style options.
   app.allow_windows_style_options(false);
 
@@ -29,11 +37,15 @@ int Run(int argc, char** argv) {
   info.encoding = kDefaultEncoding;
   CLI::App* infoCommand = app.add_subcommand("info", "Show the stream, container and tags of files");
   infoCommand->add_flag("--json", info.json, "One JSON object per file per line");
+  infoCommand->add_flag("--all-files", info.allFiles,
+                        "In folders, take every file, not only .mp3 .mp2 .mp1 .mpa .wav .rmp .rmp3 ones");
   infoCommand
       ->add_option("--encoding", info.encoding,
                    "Code page of texts that are not UTF-8 (any iconv name, e.g. CP932)")
       ->capture_default_str();
   infoCommand->add_option("PATH", info.paths, "Files, or folders to walk for files")->required();
+
+  infoCommand->footer(exitCodes);
 
   SetOptions set;
   set.encoding = kDefaultEncoding;
@@ -47,12 +59,24 @@ int Run(int argc, char** argv) {
       ->check(CLI::Range(0, 255));
   setCommand->add_option("--genre", set.genre, "Genre number 0-255 or name (e.g. Rock)");
   setCommand->add_option("--info", set.info, "RIFF INFO text, ID=TEXT (e.g. ICOP=2024 Me); repeatable");
-  setCommand->add_option("--to", set.to, "Write as mp3 (bare stream), rmp3 (RIFF RMP3) or wave")
+  setCommand
+      ->add_option(
+          "--to", set.to,
+          "Write as mp3 (bare stream), rmp3 (RIFF RMP3) or wave (WAVE files only: tags behind the audio)")
       ->check(CLI::IsMember({"mp3", "rmp3", "wave"}));
   setCommand->add_option("--encoding", set.encoding, "Code page to write texts in (any iconv name)")
       ->capture_default_str();
-  setCommand->add_flag("--force", set.force, "Turn a WAVE file without MPEG audio into mp3 or rmp3 anyway");
+  setCommand->add_flag(
+      "--force", set.force,
+      "Write a file that is not MPEG audio, or turn a WAVE file without MPEG audio into mp3 or "
+      "rmp3, anyway");
+  setCommand->add_flag("--preserve-times", set.preserveTimes,
+                       "Keep the file's access and modification times as they were before the edit");
+  setCommand->add_flag("--backup", set.backup,
+                       "Copy each file to NAME.orig before writing it (refused if that exists)");
   setCommand->add_option("FILE", set.files, "Files to rewrite")->required();
+
+  setCommand->footer(exitCodes);
 
   CLI::App* versionCommand = app.add_subcommand("version", "Show the module's version");
 
@@ -63,17 +87,21 @@ int Run(int argc, char** argv) {
     return status == 0 ? kExitOk : kExitUsage;
   }
 
+  if (!showVersion && !*infoCommand && !*setCommand && !*versionCommand) {
+    std::fprintf(stderr, "vomtrail: a command is needed: info, set or version (see --help)\n");
+    return kExitUsage;
+  }
   if (const std::string failure = LoadModule(); !failure.empty()) {
     std::fprintf(stderr, "vomtrail: %s\n", failure.c_str());
     return kExitFileFailed;
   }
-  if (*versionCommand) {
+  if (*versionCommand || showVersion) {
     std::cout << CallGetVersion() << '\n';
     return kExitOk;
   }
   for (const std::string* encoding : {&info.encoding, &set.encoding}) {
     if (!IsKnownEncoding(*encoding)) {
-      std::fprintf(stderr, "vomtrail: unknown encoding %s\n", encoding->c_str());
+      ReportUsage("unknown encoding " + *encoding);
       return kExitUsage;
     }
   }
@@ -86,6 +114,11 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
 #if defined(_WIN32)
   ::SetConsoleOutputCP(CP_UTF8);  // every text the host prints is UTF-8
+#else
+  // A write beyond a file-size limit (ulimit -f) would kill the program
+  // before it could say which file could not grow; ignored, it fails the
+  // write with EFBIG instead.
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
   std::vector<std::string> arguments = CommandLineUtf8(argc, argv);
   std::vector<char*> pointers;

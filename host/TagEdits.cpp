@@ -13,7 +13,9 @@ namespace {
 constexpr std::size_t kTextWidth = 30;  // title, artist, album, comment
 constexpr std::size_t kYearWidth = 4;
 constexpr std::size_t kTrackCommentWidth = 28;  // ID3v1.1: the last two bytes hold 0 and the track
-constexpr std::size_t kInfoWidth = 255;         // a whole Str255
+// A 255-byte INFO text would have the chunk size 256, whose low byte (all
+// that the module reads) is 0: 254 bytes is the longest that reads back.
+constexpr std::size_t kInfoWidth = 254;
 
 std::size_t WidthOf(int item, const TagInfo& info) {
   switch (item) {
@@ -82,6 +84,14 @@ std::variant<TagEdits, std::string> PrepareEdits(const SetOptions& options) {
   edits.track = options.track;
   return edits;
 }
+
+bool TouchesId3v1(const TagEdits& edits) {
+  return edits.track || edits.genre ||
+         std::any_of(edits.texts.begin(), edits.texts.end(),
+                     [](const TextEdit& e) { return e.item >= VT_ITEM_TITLE; });
+}
+
+bool IsEmpty(const TagEdits& edits) { return edits.texts.empty() && !edits.track && !edits.genre; }
 
 std::vector<CutField> ApplyEdits(const TagEdits& edits, TagInfo& info) {
   // A file without an ID3v1 block gets "no genre" rather than genre 0, Blues.

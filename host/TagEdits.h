@@ -31,6 +31,10 @@ struct TagEdits {
 // text the code page cannot hold, an unknown code page).
 std::variant<TagEdits, std::string> PrepareEdits(const SetOptions& options);
 
+// Whether any title, artist, album, year, comment, track or genre changes.
+bool TouchesId3v1(const TagEdits& edits);
+bool IsEmpty(const TagEdits& edits);
+
 struct CutField {
   std::string label;
   std::size_t width;

@@ -22,4 +22,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
   lame ffmpeg sox python3 python3-mutagen libtag1-dev \
   libcli11-dev nlohmann-json3-dev \
   strace valgrind \
-  python3-venv python3-pip python3-setuptools >/dev/null
+  python3-venv python3-pip python3-setuptools \
+  eyed3 >/dev/null

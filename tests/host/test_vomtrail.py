@@ -108,7 +108,7 @@ class InfoTests(Workspace):
         self.assertIn("genre      17 (Rock)", mp3)
         self.assertIn("container  RIFF WAVE", wave)
         self.assertIn("32 kbit/s", wave)
-        self.assertIn("constant bitrate", wave)
+        self.assertIn("estimate from the first frame's bitrate", wave)
         self.assertIn("ID3v1      none", wave)
         self.assertIn("container  RIFF RMP3", rmp3)
         self.assertIn("INFO ICOP  2024 Vomtrail", rmp3)
@@ -449,6 +449,275 @@ class ProgressTests(Workspace):
         self.assertEqual((status, err), (0, ""))
 
 
+def tool(*command):
+    subprocess.run([str(c) for c in command], check=True, capture_output=True)
+
+
+def ffprobe_seconds(path):
+    probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path],
+                           capture_output=True, text=True, check=True)
+    return float(probe.stdout)
+
+
+def ffprobe_tags(path):
+    probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "format_tags", "-of", "json", path],
+                           capture_output=True, check=True)
+    return json.loads(probe.stdout)["format"].get("tags", {})
+
+
+def png_bytes():
+    """A 1x1 PNG image, made here so that no image tool is needed."""
+    import struct
+    import zlib
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(b"\x00\xff\x00\x00")) + chunk(b"IEND", b""))
+
+
+class EncodedFiles(Workspace):
+    """Files made by the encoders at test time, from one 3.5-second tone."""
+
+    def source(self, rate=44100, channels=2):
+        target = os.path.join(self.dir, f"src-{rate}-{channels}.wav")
+        if not os.path.exists(target):
+            tool("sox", "-q", "-n", "-r", rate, "-c", channels, "-b", "16", target, "synth", "3.5", "sine", "440")
+        return target
+
+    def lame(self, name, *options, rate=44100, channels=2):
+        target = os.path.join(self.dir, name)
+        tool("lame", "--quiet", *options, self.source(rate, channels), target)
+        return target
+
+    def ffmpeg(self, name, *options):
+        target = os.path.join(self.dir, name)
+        tool("ffmpeg", "-nostdin", "-v", "error", "-y", "-i", self.source(), *options, target)
+        return target
+
+    def ffmpeg_wave(self, name="ffw.wav"):
+        return self.ffmpeg(name, "-c:a", "libmp3lame", "-b:a", "64k", "-metadata", "title=FF WAV Title",
+                           "-metadata", "artist=FF WAV Artist")
+
+    def with_cover(self, path):
+        cover = self.write("cover.png", png_bytes())
+        if shutil.which("eyeD3"):
+            tool("eyeD3", "-Q", "--add-image", f"{cover}:FRONT_COVER", path)
+        else:
+            tool("mid3v2", f"--picture={cover}", path)
+        return path
+
+
+@unittest.skipIf(ON_WINE, "native build")
+class LengthTests(EncodedFiles):
+    def files(self):
+        """(file, source of the length) for every rate and container."""
+        made = []
+        for rate in (44100, 32000, 16000, 12000, 11025, 8000):
+            made.append((self.lame(f"cbr-{rate}.mp3", "-b", "64", "--resample", str(rate / 1000), rate=rate), "info"))
+            made.append((self.lame(f"vbr-{rate}.mp3", "-V", "5", "--resample", str(rate / 1000), rate=rate), "xing"))
+        made.append((self.lame("mono-crc.mp3", "-p", "-m", "m", "-b", "64", channels=1), "info"))
+        made.append((self.lame("no-info.mp3", "-t", "-b", "128"), "bitrate"))
+        made.append((self.with_cover(self.lame("cover.mp3", "-b", "128", "--tt", "Cover")), "info"))
+        made.append((self.ffmpeg("layer2.mp2", "-c:a", "mp2", "-b:a", "192k"), "bitrate"))
+        made.append((self.ffmpeg_wave(), "bitrate"))
+        rmp3 = self.lame("as-rmp3.mp3", "-b", "128")
+        assert run("set", "--to", "rmp3", rmp3)[0] == 0
+        made.append((rmp3, "info"))
+        made.append((self.pcm_wave(), "wave"))
+        return made
+
+    def test_lengths_agree_with_ffprobe(self):
+        for path, source in self.files():
+            with self.subTest(file=os.path.basename(path)):
+                report = info_json(path)
+                expected = ffprobe_seconds(path)
+                self.assertEqual(report["seconds_source"], source)
+                self.assertLessEqual(abs(report["seconds"] - expected), max(0.02 * expected, 0.01),
+                                     f"ffprobe {expected}")
+
+    def test_text_shows_the_length_and_its_source(self):
+        cover = self.with_cover(self.lame("cover.mp3", "-b", "128"))
+        _, out, _ = run("info", cover, self.lame("vbr.mp3", "-V", "5", "--resample", "8", rate=8000),
+                        self.lame("no-info.mp3", "-t", "-b", "128"))
+        cbr, vbr, estimate = out.split("\n\n")
+        self.assertRegex(cbr, r"length     3\.5\d s \(13\d frames from the LAME Info header\), constant bitrate")
+        self.assertRegex(vbr, r"length     3\.\d\d s \(\d+ frames from the Xing header\), VBR")
+        self.assertIn("estimate from the first frame's bitrate", estimate)
+        self.assertNotIn("constant bitrate", estimate)
+
+
+@unittest.skipIf(ON_WINE, "native build")
+class NotMpegTests(EncodedFiles):
+    def others(self):
+        return [self.write("image.mp3", png_bytes()),
+                self.ffmpeg("flac.mp3", "-c:a", "flac", "-f", "flac"),
+                self.ffmpeg("ogg.mp3", "-c:a", "libvorbis", "-f", "ogg"),
+                self.write("text.mp3", b"just some words\n" * 20)]
+
+    def test_info_says_what_it_found(self):
+        image, flac, ogg, text = self.others()
+        status, out, err = run("info", image, flac, ogg, text)
+        self.assertEqual(status, 0, err)
+        for block, seems in zip(out.split("\n\n"), ("a PNG image", "FLAC audio", "an Ogg file", None)):
+            self.assertIn("stream     not MPEG audio" + (f" (looks like {seems})" if seems else "") + "\n", block)
+            self.assertNotIn("MPEG-", block)
+        report = info_json(flac)
+        self.assertEqual((report["mpeg_audio"], report["mpeg"], report["looks_like"]), (False, None, "FLAC audio"))
+        for field in ("layer", "duration", "frames", "seconds"):
+            self.assertNotIn(field, report)
+
+    def test_set_leaves_them_alone_unless_forced(self):
+        files = self.others()
+        before = [read(path) for path in files]
+        status, out, err = run("set", "--title", "X", *files)
+        self.assertEqual((status, out), (1, ""))
+        self.assertEqual(err.count("not MPEG audio"), 4)
+        self.assertIn(f"vomtrail: {files[0]}: not MPEG audio (looks like a PNG image); nothing written", err)
+        self.assertEqual([read(path) for path in files], before)
+        self.assertEqual(run("set", "--force", "--title", "X", files[3])[0], 0)
+        self.assertEqual(read(files[3])[:-128], before[3])
+
+    def test_pcm_wave_is_shown_as_such(self):
+        status, out, _ = run("info", self.pcm_wave())
+        self.assertIn("stream     WAVE audio of format 0x0001 (PCM), 1 channel, 8000 Hz; not MPEG audio", out)
+        self.assertIn("container  RIFF WAVE", out)
+        report = info_json(self.pcm_wave())
+        self.assertEqual((report["container"], report["wave_format"]),
+                         ("wave", {"tag": 1, "channels": 1, "sample_rate": 8000}))
+
+    def test_short_and_streamed_files(self):
+        for data in (b"", b"\xff\xfb\x90"):
+            path = self.write("short.mp3", data)
+            for command in (("info",), ("set", "--title", "x")):
+                status, _, err = run(*command, path)
+                self.assertEqual(status, 1)
+                self.assertIn(f"vomtrail: {path}: the file is too short to hold an MPEG frame", err)
+            self.assertUnchanged(path, data)
+        streamed = os.path.join(self.dir, "streamed.wav")
+        with open(streamed, "wb") as out:
+            subprocess.run(["ffmpeg", "-nostdin", "-v", "error", "-i", self.source(), "-c:a", "libmp3lame", "-f", "wav",
+                            "-"], stdout=out, check=True)
+        before = read(streamed)
+        status, _, err = run("set", "--force", "--title", "x", streamed)
+        self.assertEqual(status, 1)
+        self.assertIn("data size is unknown (streamed file); the module cannot rewrite it", err)
+        self.assertUnchanged(streamed, before)
+        self.assertIn("data size unknown (streamed file)", run("info", streamed)[1])
+
+    def test_folders_give_audio_names_unless_all_files(self):
+        self.copy(MP3, "a.MP3")
+        self.copy(WAVE, "b.wav")
+        self.write("cover.png", png_bytes())
+        self.write("notes.txt", b"x")
+        names = lambda *options: [os.path.basename(json.loads(line)["file"])
+                                  for line in run("info", "--json", *options, self.dir)[1].splitlines()]
+        self.assertEqual(names(), ["a.MP3", "b.wav"])
+        self.assertEqual(names("--all-files"), ["a.MP3", "b.wav", "cover.png", "notes.txt"])
+
+
+@unittest.skipIf(ON_WINE, "native build")
+class WaveTextTests(EncodedFiles):
+    def test_head_texts_are_shown_and_survive_an_edit(self):
+        path = self.ffmpeg_wave()
+        original = read(path)
+        data = next((offset, size) for cid, offset, size in riff_chunks(original) if cid == b"data")
+        head = info_json(path)["info_head"]
+        self.assertEqual({t["id"]: t["text"] for t in head}["INAM"], "FF WAV Title")
+        inam = next(t for t in head if t["id"] == "INAM")
+        self.assertEqual(original[inam["offset"]:inam["offset"] + 4], b"INAM")
+        self.assertIn("INFO INAM  FF WAV Title  (list before the audio)", run("info", path)[1])
+
+        status, _, err = run("set", "--artist", "New", path)
+        self.assertEqual((status, err), (0, ""))
+        tags = ffprobe_tags(path)
+        self.assertEqual((tags["title"], tags["artist"]), ("FF WAV Title", "New"))
+        # All but the RIFF size, which now counts the list behind the audio.
+        self.assertEqual(read(path)[8:data[0] + data[1]], original[8:data[0] + data[1]], "head and audio changed")
+
+    def test_id3v1_edits_are_mirrored_into_info(self):
+        path = self.ffmpeg_wave()
+        status, _, err = run("set", "--title", "T" * 40, "--year", "2024", "--genre", "Jazz", "--info", "IART=Own",
+                             "--artist", "Artist", path)
+        self.assertEqual(status, 0)
+        self.assertIn("the title is cut to 30 bytes", err)
+        texts = info_json(path)["info"]
+        self.assertEqual((texts["INAM"], texts["ICRD"], texts["IGNR"], texts["IART"]), ("T" * 40, "2024", "Jazz", "Own"))
+
+    def test_info_texts_of_255_bytes_are_cut_to_254(self):
+        path = self.pcm_wave()
+        status, _, err = run("set", "--info", "ICMT=" + "c" * 255, path)
+        self.assertEqual(status, 0)
+        self.assertIn("the ICMT is cut to 254 bytes", err)
+        self.assertEqual(info_json(path)["info"]["ICMT"], "c" * 254)
+
+    def test_mp3_output_names_the_texts_it_drops(self):
+        path = self.ffmpeg_wave()
+        status, _, err = run("set", "--to", "mp3", "--title", "x", path)
+        self.assertEqual(status, 0)
+        self.assertIn("an MP3 file keeps no RIFF INFO texts; dropped: IART, INAM, ISFT", err)
+
+
+@unittest.skipIf(ON_WINE, "native build")
+class SafetyTests(EncodedFiles):
+    def test_id3v2_is_named_and_warned_about(self):
+        path = self.with_cover(self.lame("cover.mp3", "-b", "128"))
+        report = info_json(path)
+        self.assertEqual(report["id3v2_tag"]["size"], read(path).index(b"\xff\xfb"))
+        self.assertIn("ID3v2      version 2.", run("info", path)[1])
+        status, _, err = run("set", "--title", "New", "--artist", "A", path)
+        self.assertEqual(status, 0)
+        self.assertEqual(err.count("the file starts with an ID3v2 tag, whose texts players usually show"), 1)
+
+    def test_control_bytes_are_escaped(self):
+        name = os.path.join(self.dir.encode(), b"bad\x1b[2Jname\xff.mp3")
+        shutil.copyfile(os.path.join(SAMPLES, MP3), name)
+        status, out, err = run("set", "--title", "a\x1b]0;owned\x07b", os.fsdecode(name))
+        self.assertEqual(status, 0, err)
+        self.assertIn("bad\\x1b[2Jname\\xff.mp3: written as mp3", out)
+        out = subprocess.run([VOMTRAIL, "info", name], capture_output=True).stdout
+        self.assertNotIn(b"\x1b", out)
+        self.assertIn(b"title      a\\x1b]0;owned\\x07b\n", out)
+        report = json.loads(subprocess.run([VOMTRAIL, "info", "--json", name], capture_output=True).stdout)
+        self.assertEqual(bytes.fromhex(report["file_hex"]), name)
+
+    def test_set_without_an_edit_writes_nothing(self):
+        path = self.copy(MP3)
+        before = read(path)
+        status, out, err = run("set", path)
+        self.assertEqual((status, out), (2, ""))
+        self.assertIn("vomtrail: nothing to change", err)
+        self.assertUnchanged(path, before)
+
+    def test_times_kept_and_backup_made(self):
+        path = self.copy(MP3)
+        before = read(path)
+        os.utime(path, ns=(1_000_000_000_123, 2_000_000_000_456))
+        self.assertEqual(run("set", "--preserve-times", "--backup", "--title", "T", path)[0], 0)
+        self.assertEqual((os.stat(path).st_atime_ns, os.stat(path).st_mtime_ns), (1_000_000_000_123, 2_000_000_000_456))
+        self.assertEqual(read(path + ".orig"), before)
+        status, _, err = run("set", "--backup", "--title", "Again", path)
+        self.assertEqual(status, 1)
+        self.assertIn(f"vomtrail: {path}: {path}.orig: the backup name exists already; nothing written", err)
+        self.assertEqual(info_json(path)["id3v1"]["title"], "T")
+
+    def test_a_size_limit_says_the_file_could_not_grow(self):
+        path = self.copy(WAVE)
+        before = read(path)
+        limit = "ulimit -f %d; exec \"$0\" \"$@\"" % (len(before) // 512)
+        done = subprocess.run(["sh", "-c", limit, VOMTRAIL, "set", "--title", "x", path], capture_output=True, text=True)
+        self.assertEqual(done.returncode, 1)
+        self.assertIn(f"vomtrail: {path}: the file could not grow", done.stderr)
+        self.assertUnchanged(path, before)
+
+    def test_version_help_and_one_prefix(self):
+        self.assertEqual(run("--version")[:2], (0, "1.6.1\n"))
+        self.assertIn("Exit codes: 0", run("--help")[1])
+        status, _, err = run("set", "--genre", "Polka Metal", self.copy(MP3))
+        self.assertEqual(status, 2)
+        self.assertTrue(err.startswith("vomtrail: unknown genre"), err)
+
+
 @unittest.skipUnless(ON_WINE, "Windows build under Wine")
 class WineTests(Workspace):
     """Vomtrail.dll loaded by vomtrail.exe; few starts, each costs a second."""
@@ -489,6 +758,15 @@ class WineTests(Workspace):
         self.assertEqual(status, 1)
         self.assertIn("only a WAVE file can be written as wave", err)
         self.assertUnchanged(wave_only, before)
+
+    def test_not_mpeg_refused_and_head_texts_shown(self):
+        image = self.write("image.mp3", png_bytes())
+        status, _, err = run("set", "--title", "x", image)
+        self.assertEqual(status, 1)
+        self.assertIn("not MPEG audio (looks like a PNG image)", err)
+        self.assertEqual(read(image), png_bytes())
+        report = info_json(self.copy(WAVE))
+        self.assertEqual({t["id"]: t["text"] for t in report["info_head"]}["INAM"], "WAVE tone")
 
 
 if __name__ == "__main__":
