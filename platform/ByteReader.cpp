@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ByteOrder.h"
 #include "IoError.h"
 
 namespace vomtrail {
@@ -38,6 +39,32 @@ std::uint8_t ByteReader::ReadByte() {
   const auto byte = static_cast<std::uint8_t>(window_[static_cast<std::size_t>(pos_ - windowStart_)]);
   ++pos_;
   return byte;
+}
+
+bool ByteReader::FindByte(std::uint8_t value) {
+  for (;;) {
+    const std::int64_t at = pos_ - windowStart_;
+    if (at < 0 || at >= static_cast<std::int64_t>(windowLength_)) {
+      if (pos_ >= size_) return false;
+      FillAt(pos_);  // continuing where the window ended: it grows
+      if (windowLength_ == 0) return false;
+      continue;
+    }
+    const std::byte* from = window_.get() + at;
+    const std::size_t left = windowLength_ - static_cast<std::size_t>(at);
+    const void* hit = std::memchr(from, value, left);
+    if (hit != nullptr) {
+      pos_ += static_cast<const std::byte*>(hit) - from;
+      return true;
+    }
+    pos_ += static_cast<std::int64_t>(left);
+  }
+}
+
+std::uint32_t ByteReader::ReadLittleEndian32() {
+  std::uint8_t bytes[4];
+  Read(bytes);
+  return LittleEndian32(bytes);
 }
 
 void ByteReader::Read(std::span<std::byte> out) {

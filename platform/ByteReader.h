@@ -1,5 +1,5 @@
 // A positioned reader over a File with one read-ahead window, so that the
-// byte-at-a-time scans of the reading path (to a sync byte, to a "data"
+// scans of the reading and writing paths (to a sync byte, to a "data"
 // chunk) cost a system call per window, not per byte. The window starts at
 // 4 KiB, which holds the probe, the frame header and the Xing header of a
 // typical file in one read, and doubles while a scan keeps reading on, up to
@@ -32,6 +32,13 @@ class ByteReader {
   std::uint8_t ReadByte();
   void Read(std::span<std::byte> out);
   void Read(std::span<std::uint8_t> out) { Read(std::as_writable_bytes(out)); }
+  std::uint32_t ReadLittleEndian32();
+
+  // Moves the position to the first byte equal to value at or after it,
+  // without reading that byte; false, the position then at or past the end,
+  // when the rest of the file holds none. The scans look for their next
+  // candidate this way, a window at a time, instead of a call per byte.
+  bool FindByte(std::uint8_t value);
 
  private:
   void FillAt(std::int64_t position);

@@ -33,6 +33,7 @@ class MemoryFileSystem final : public FileSystem {
   long operations = 0;
   long reads = 0;
   long writes = 0;
+  long bytesWritten = 0;  // what the write calls were given
   long openHandles = 0;
   bool exclusiveHeld = false;
   long sharedHeld = 0;

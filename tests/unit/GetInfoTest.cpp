@@ -323,7 +323,7 @@ TEST(GetInfo, FilesOf2GiBOrMoreFailAtTheSizeStep) {
       return out.size();
     }
     void WriteAt(std::int64_t, std::span<const std::byte>) override {}
-    void Reserve(std::int64_t) override {}
+    void Reserve(std::int64_t, std::int64_t) override {}
     void Truncate(std::int64_t) override {}
     void Close() override {}
   };

@@ -75,7 +75,7 @@ TEST_F(NativeFile, ReadsWritesAndCutsExactly) {
   std::byte buf[8]{};
   EXPECT_EQ(file->ReadAt(3, buf), 2u);
   EXPECT_EQ(file->ReadAt(9, buf), 0u);
-  file->Reserve(100);
+  file->Reserve(5, 95);
   EXPECT_EQ(file->Size(), 100);
   const std::byte data[3] = {std::byte{9}, std::byte{8}, std::byte{7}};
   file->WriteAt(1, data);
