@@ -9,7 +9,8 @@
 
 namespace vomtrail::testing {
 
-inline std::vector<std::uint8_t> ImageBytes(const Image& image, const std::vector<std::uint8_t>& oldFile = {}) {
+inline std::vector<std::uint8_t> ImageBytes(const Image& image,
+                                            const std::vector<std::uint8_t>& oldFile = {}) {
   std::vector<std::uint8_t> out;
   for (const ImageRun& run : image.Runs()) {
     if (run.kept) {

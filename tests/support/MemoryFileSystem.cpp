@@ -27,6 +27,7 @@ class MemoryFile final : public File {
     if (at >= bytes_.size()) return 0;
     const std::size_t n = std::min(out.size(), bytes_.size() - at);
     std::memcpy(out.data(), bytes_.data() + at, n);
+    fs_.bytesRead += static_cast<long>(n);
     return n;
   }
 
