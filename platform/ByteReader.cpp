@@ -22,8 +22,11 @@ void ByteReader::FillAt(std::int64_t position) {
   const std::int64_t left = size_ - position;
   const std::size_t want = std::min(windowSize_, static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
   if (windowCapacity_ < want) {
-    window_ = std::make_unique_for_overwrite<std::byte[]>(want);
-    windowCapacity_ = want;
+    // Past the first window, the largest at once: one block instead of a
+    // chain of growing ones keeps the call's heap use small.
+    const std::size_t capacity = want <= kFirstWindow ? want : kLargestWindow;
+    window_ = std::make_unique_for_overwrite<std::byte[]>(capacity);
+    windowCapacity_ = capacity;
   }
   windowStart_ = position;
   windowLength_ = want == 0 ? 0 : file_.ReadAt(position, std::span(window_.get(), want));

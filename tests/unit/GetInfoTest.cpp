@@ -378,7 +378,8 @@ TEST(GetInfo, ScansCostAFewReadsNotOnePerByte) {
   TagInfo info{};
   GetFileInfo(fs, "f", info);
   EXPECT_EQ(info.Bitrate, 128000);
-  EXPECT_LE(fs.reads, 16);
+  // 4 KiB, then windows doubling to 64 KiB: about twenty reads a megabyte.
+  EXPECT_LE(fs.reads, 24);
 }
 
 }  // namespace

@@ -192,7 +192,7 @@ TEST(SetInfo, WaveDataSearchMatchesTheWholeIdAndSkipsThreeBytesOnAMiss) {
 TEST(SetInfo, WaveDataSearchSkipsThreeBytesAtTheReadWindowsEdgesTooInFewReads) {
   // "ddata" across the window edges: the first 'd' takes "dat" along, so the
   // id behind it is not seen; the later chunk is taken.
-  for (std::size_t edge : {std::size_t{4096}, std::size_t{12288}, std::size_t{3} << 20}) {
+  for (std::size_t edge : {std::size_t{4096}, std::size_t{12288}, std::size_t{1} << 20}) {
     for (std::size_t before = 0; before <= 4; ++before) {
       const Bytes wave = ByteBuilder()
                              .Text("RIFF")
@@ -208,7 +208,7 @@ TEST(SetInfo, WaveDataSearchSkipsThreeBytesAtTheReadWindowsEdgesTooInFewReads) {
       Written w = Set(wave, Record(2), 0);
       ASSERT_EQ(w.result, 0u) << edge << " " << before;
       EXPECT_EQ(std::string(w.file.begin(), w.file.begin() + 4), "wxyz") << edge << " " << before;
-      EXPECT_LE(w.fs.reads, 12);
+      EXPECT_LE(w.fs.reads, 24);
     }
   }
 }
