@@ -16,6 +16,7 @@ struct FileCounts {
   std::uint64_t reads = 0;
   std::uint64_t bytesRead = 0;
   std::uint64_t writes = 0;
+  std::uint64_t bytesWritten = 0;
   std::uint64_t closes = 0;
 };
 
@@ -35,9 +36,10 @@ class CountingFile final : public File {
   }
   void WriteAt(std::int64_t offset, std::span<const std::byte> data) override {
     ++counts_.writes;
+    counts_.bytesWritten += data.size();
     inner_->WriteAt(offset, data);
   }
-  void Reserve(std::int64_t length) override { inner_->Reserve(length); }
+  void Reserve(std::int64_t offset, std::int64_t count) override { inner_->Reserve(offset, count); }
   void Truncate(std::int64_t length) override { inner_->Truncate(length); }
   void Close() override {
     ++counts_.closes;

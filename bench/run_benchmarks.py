@@ -283,9 +283,10 @@ def write_results(path, plot_data, command, calls, calls_rows, corpus_rows, corp
     add("Time of the call alone (the record comes from a GetInfo before the clock starts); peak memory is the "
         "child process's `ru_maxrss`, which includes the program's own footprint (shown as 'program alone'). "
         "Each run starts from a fresh copy of the file in the page cache; nothing is synced to disk. "
-        "Targets: time within 1.3x the read-and-write-back floor of the same file; peak memory ≤ new file size + 4 MiB. "
-        "TagLib does not rewrite the file for an ID3v1 tag: it patches the last 128 bytes in place, so its "
-        "figure is the cost of a tag editor that never rebuilds the file, not a floor for one that does.")
+        "Mode 0 on a bare file and mode 2 on a WAVE file keep the audio in place and write only the new "
+        "bytes, as TagLib does for an ID3v1 tag; mode 1 on a bare file moves the audio and is held to 1.3x the "
+        "read-and-write-back floor of the same file, peak memory ≤ new file size + 4 MiB. The section "
+        "'SetInfo per write mode' below has every mode, a sparse file and the targets of the edits in place.")
     add("")
     add("| file | what | ms | time / floor | peak MiB | program alone MiB | new file MiB | peak - new file MiB |")
     add("|---|---|---:|---:|---:|---:|---:|---:|")

@@ -89,6 +89,7 @@ struct Outcome {
   std::uint32_t result = 0;
   Bytes file;
   long operations = 0;
+  long writes = 0;  // write calls begun
 };
 
 Outcome Rewrite(const Case& c, TagInfo& info, Fault fault) {
@@ -106,6 +107,7 @@ Outcome Rewrite(const Case& c, TagInfo& info, Fault fault) {
   out.result = SetFileInfo(files, "f", info, c.mode);
   out.file = files.files["f"];
   out.operations = files.operations;
+  out.writes = files.writes;
   FUZZ_CHECK(out.result == 0 || fuzzing::IsKnownCode(out.result), "the result is 0 or a known code");
   FUZZ_CHECK(files.openHandles == 0, "the file is closed on every exit");
   FUZZ_CHECK(before.KeptHostBytes(info), "no write into the record's gaps or past offset 5932");
@@ -184,15 +186,19 @@ void CheckFaulted(const Case& c, const TagInfo& original, const Outcome& faultle
     FUZZ_CHECK(out.file == c.file, "a full disk leaves the file byte-identical");
     return;
   }
-  // Open, reads, [Reserve], WriteAt, Truncate, Close: the last three are
-  // the write pass.
-  const long writePass = faultless.result == 0 ? faultless.operations - 3 : faultless.operations;
   if (c.faultParameter < faultless.operations)
     FUZZ_CHECK(out.result == kInjectedCode, "the failing operation's code is returned");
   else
     FUZZ_CHECK(out.result == faultless.result, "an operation never reached changes nothing");
-  if (c.faultParameter < writePass)
-    FUZZ_CHECK(out.file == c.file, "a failure before the write pass leaves the file");
+  // A write that fails does not count as begun: it wrote nothing.
+  if (out.writes == 0) FUZZ_CHECK(out.file == c.file, "a failure before the first write leaves the file");
+  // Between the writes of an edit in place, or after the last, each byte is
+  // the old one (zero in reserved growth) or the new one at its offset.
+  for (std::size_t i = 0; i < out.file.size(); ++i) {
+    const std::uint8_t old = i < c.file.size() ? c.file[i] : 0;
+    const bool isNew = i < faultless.file.size() && out.file[i] == faultless.file[i];
+    FUZZ_CHECK(out.file[i] == old || isNew, "a failed write pass leaves only old and new bytes");
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ByteOrder.h"
 #include "IoError.h"
 
 namespace vomtrail {
@@ -21,8 +22,11 @@ void ByteReader::FillAt(std::int64_t position) {
   const std::int64_t left = size_ - position;
   const std::size_t want = std::min(windowSize_, static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
   if (windowCapacity_ < want) {
-    window_ = std::make_unique_for_overwrite<std::byte[]>(want);
-    windowCapacity_ = want;
+    // Past the first window, the largest at once: one block instead of a
+    // chain of growing ones keeps the call's heap use small.
+    const std::size_t capacity = want <= kFirstWindow ? want : kLargestWindow;
+    window_ = std::make_unique_for_overwrite<std::byte[]>(capacity);
+    windowCapacity_ = capacity;
   }
   windowStart_ = position;
   windowLength_ = want == 0 ? 0 : file_.ReadAt(position, std::span(window_.get(), want));
@@ -38,6 +42,32 @@ std::uint8_t ByteReader::ReadByte() {
   const auto byte = static_cast<std::uint8_t>(window_[static_cast<std::size_t>(pos_ - windowStart_)]);
   ++pos_;
   return byte;
+}
+
+bool ByteReader::FindByte(std::uint8_t value) {
+  for (;;) {
+    const std::int64_t at = pos_ - windowStart_;
+    if (at < 0 || at >= static_cast<std::int64_t>(windowLength_)) {
+      if (pos_ >= size_) return false;
+      FillAt(pos_);  // continuing where the window ended: it grows
+      if (windowLength_ == 0) return false;
+      continue;
+    }
+    const std::byte* from = window_.get() + at;
+    const std::size_t left = windowLength_ - static_cast<std::size_t>(at);
+    const void* hit = std::memchr(from, value, left);
+    if (hit != nullptr) {
+      pos_ += static_cast<const std::byte*>(hit) - from;
+      return true;
+    }
+    pos_ += static_cast<std::int64_t>(left);
+  }
+}
+
+std::uint32_t ByteReader::ReadLittleEndian32() {
+  std::uint8_t bytes[4];
+  Read(bytes);
+  return LittleEndian32(bytes);
 }
 
 void ByteReader::Read(std::span<std::byte> out) {

@@ -29,10 +29,12 @@ class File {
   // Writes all of data at offset, or throws.
   virtual void WriteAt(std::int64_t offset, std::span<const std::byte> data) = 0;
 
-  // Makes the file at least length bytes long with the space taken on disk,
-  // without changing any byte it holds; throws (DiskFull) when the disk
-  // cannot hold it, leaving the old length in place.
-  virtual void Reserve(std::int64_t length) = 0;
+  // Takes the disk space for the count bytes from offset, making the file at
+  // least offset + count bytes long, without changing any byte it holds;
+  // throws (DiskFull) when the disk cannot hold them, leaving the old length
+  // in place. Only the given range is taken: the holes of a sparse file
+  // elsewhere stay holes.
+  virtual void Reserve(std::int64_t offset, std::int64_t count) = 0;
 
   // Cuts or extends the file to exactly length bytes.
   virtual void Truncate(std::int64_t length) = 0;

@@ -92,15 +92,15 @@ class PosixFile final : public File {
     if (end > size_) size_ = end;
   }
 
-  void Reserve(std::int64_t length) override {
-    if (length <= size_) return;
-    const int err = ::posix_fallocate(fd_, 0, static_cast<off_t>(length));
+  void Reserve(std::int64_t offset, std::int64_t count) override {
+    if (count <= 0) return;
+    const int err = ::posix_fallocate(fd_, static_cast<off_t>(offset), static_cast<off_t>(count));
     if (err != 0) {
       // posix_fallocate may have grown the file before it ran out of space.
       (void)::ftruncate(fd_, static_cast<off_t>(size_));
       FailErrno(err == EINVAL || err == EOPNOTSUPP ? ENOSPC : err);
     }
-    size_ = length;
+    if (offset + count > size_) size_ = offset + count;
   }
 
   void Truncate(std::int64_t length) override {

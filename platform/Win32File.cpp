@@ -60,8 +60,11 @@ class Win32File final : public File {
     if (end > size_) size_ = end;
   }
 
-  void Reserve(std::int64_t length) override {
-    if (length <= size_) return;
+  // Space inside the file is already the file's (this module never marks a
+  // file sparse), so only growth needs taking.
+  void Reserve(std::int64_t offset, std::int64_t count) override {
+    const std::int64_t length = offset + count;
+    if (count <= 0 || length <= size_) return;
     SeekTo(h_, length);
     if (!::SetEndOfFile(h_)) {
       const DWORD err = ::GetLastError();

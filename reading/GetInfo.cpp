@@ -13,30 +13,20 @@
 namespace vomtrail {
 namespace {
 
-std::int32_t LittleEndian32(const std::uint8_t (&b)[4]) {
-  const std::uint32_t v = std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
-                          (std::uint32_t{b[3]} << 24);
-  return static_cast<std::int32_t>(v);
-}
-
-std::int32_t ReadLittleEndian32(ByteReader& reader) {
-  std::uint8_t bytes[4];
-  reader.Read(bytes);
-  return LittleEndian32(bytes);
-}
-
 // Leaves the reader just behind the first 0xFF at or after its position. The
 // byte after it is taken as header byte 1 without checking the sync bits.
 void ScanToSync(ByteReader& reader) {
-  while (reader.ReadByte() != 0xFF) {
-  }
+  if (!reader.FindByte(0xFF)) Fail(Win32Error::HandleEof);
+  reader.Skip(1);
 }
 
 // The data chunk of a WAVE file, found by its first two letters: read until a
-// 'd', then one more byte; if that is not 'a' the search goes on behind it.
+// 'd', then one more byte; if that is not 'a' the search goes on behind it,
+// so the byte that failed to be 'a' never starts a match of its own.
 void FindWaveData(ByteReader& reader) {
   for (;;) {
-    if (reader.ReadByte() != 'd') continue;
+    if (!reader.FindByte('d')) Fail(Win32Error::HandleEof);
+    reader.Skip(1);
     if (reader.ReadByte() == 'a') return;
   }
 }
@@ -54,12 +44,12 @@ std::int32_t ProbeContainer(ByteReader& reader, const std::uint8_t (&probe)[4], 
       // The "data" chunk's size; the chunk starts at 12 in the files this
       // module writes, and its id is not checked.
       reader.Seek(16);
-      audioBytes = ReadLittleEndian32(reader);
+      audioBytes = static_cast<std::int32_t>(reader.ReadLittleEndian32());
     } else if (std::memcmp(form, "WAVE", 4) == 0) {
       info.FileKind = VT_KIND_WAVE;
       FindWaveData(reader);
       reader.Skip(2);  // "ta"
-      audioBytes = ReadLittleEndian32(reader);
+      audioBytes = static_cast<std::int32_t>(reader.ReadLittleEndian32());
     }
     ScanToSync(reader);
   } else if (std::memcmp(probe, "ID3", 3) == 0) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ByteOrder.h"
 #include "ByteReader.h"
 #include "FrameHeader.h"
 
@@ -11,11 +12,6 @@ std::int32_t XingOffset(const TagInfo& info) {
   const bool mono = info.ChannelMode >= 12;
   if (info.MpegVersion == 1) return mono ? 17 : 32;
   return mono ? 9 : 17;
-}
-
-std::uint32_t BigEndian32(const std::uint8_t (&b)[4]) {
-  return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
-         std::uint32_t{b[3]};
 }
 
 std::int32_t XingDuration(std::int32_t frameCount) {
@@ -50,7 +46,13 @@ std::int32_t FrameLength(const TagInfo& info) {
   if (info.Layer == 1) {
     length = (12 * info.Bitrate / info.SampleRate + info.Padding) * 4;
   } else if (info.Layer == 2 || info.Layer == 3) {
-    // 144 / MpegVersion: MPEG-2 frames hold half the samples, Layer II too.
+    // 144 / MpegVersion. For Layer III this is the true length: an MPEG-2
+    // Layer III frame holds 576 samples, half of MPEG-1's 1152. An MPEG-2
+    // Layer II frame holds 1152 like MPEG-1's, so its true factor is 144;
+    // 72 is kept for it all the same because the frame count and play time
+    // that hosts have been shown for such files rest on it, and changing
+    // it would make the same file read differently from one version to
+    // the next.
     const std::int32_t factor = info.MpegVersion == 1 ? 144 : 72;
     length = factor * info.Bitrate / info.SampleRate + info.Padding;
   }

@@ -15,8 +15,6 @@ class ByteReader;
 // on whether the stream is mono. A CRC is not counted.
 std::int32_t XingOffset(const TagInfo& info);
 
-std::uint32_t BigEndian32(const std::uint8_t (&bytes)[4]);
-
 // Looks for a Xing header with the reader just behind header byte 3. Sets
 // Vbr, FrameCount and Duration when one is there.
 void ReadXingHeader(ByteReader& reader, TagInfo& info);

@@ -40,21 +40,37 @@ std::span<const std::uint8_t> RightTrim(std::span<const std::uint8_t> text) {
   return text.first(n);
 }
 
-void ReadIid3Body(std::span<const std::uint8_t, 256> body, TagInfo& info) {
+namespace {
+
+// The six items of an ID3v1 block, in the order both readers store them.
+// The trailer's texts are trimmed at the end, the "IID3" body's stand as
+// they are; the trailer keeps TagKind 2 (an ID3v2 tag at the start of the
+// file), the "IID3" body always says which form it has.
+void StoreId3v1Fields(std::span<const std::uint8_t> block, TagInfo& info, bool trailer) {
+  const auto store = [&](int item, std::int32_t start, std::int32_t count) {
+    const SlicedText text = SliceText(block, start, count);
+    StoreText(info.Items[item], trailer ? RightTrim(text.View()) : text.View());
+  };
+  const bool keepKind = trailer && info.TagKind == VT_TAG_ID3V2;
   info.HasTag = 1;
-  StoreText(info.Items[VT_ITEM_TITLE], SliceText(body, kTitleAt, 29).View());
-  StoreText(info.Items[VT_ITEM_ARTIST], SliceText(body, kArtistAt, 29).View());
-  StoreText(info.Items[VT_ITEM_ALBUM], SliceText(body, kAlbumAt, 29).View());
-  StoreText(info.Items[VT_ITEM_YEAR], SliceText(body, kYearAt, 3).View());
-  if (body[kTrackMarkAt] == 0) {
-    info.Track = body[kTrackAt];
-    info.TagKind = VT_TAG_ID3V11;
-  } else {
-    info.TagKind = VT_TAG_ID3V10;
+  if (!keepKind) info.TagKind = VT_TAG_ID3V10;
+  store(VT_ITEM_TITLE, kTitleAt, 29);
+  store(VT_ITEM_ARTIST, kArtistAt, 29);
+  store(VT_ITEM_ALBUM, kAlbumAt, 29);
+  store(VT_ITEM_YEAR, kYearAt, 3);
+  if (block[kTrackMarkAt] == 0) {
+    info.Track = block[kTrackAt];
+    if (!keepKind) info.TagKind = VT_TAG_ID3V11;
   }
   // Bytes 97 to 126: in the ID3v1.1 form the zero at 125 ends the comment.
-  StoreText(info.Items[VT_ITEM_COMMENT], SliceText(body, kCommentAt, 29).View());
-  StoreGenre(info, body[kGenreAt]);
+  store(VT_ITEM_COMMENT, kCommentAt, 29);
+  StoreGenre(info, block[kGenreAt]);
+}
+
+}  // namespace
+
+void ReadIid3Body(std::span<const std::uint8_t, 256> body, TagInfo& info) {
+  StoreId3v1Fields(body, info, false);
 }
 
 bool ScanRiffInfo(std::span<const std::uint8_t> trailer, TagInfo& info) {
@@ -110,13 +126,6 @@ bool ReadRiffTags(ByteReader& reader, std::int32_t audioBytes, TagInfo& info) {
   return ScanRiffInfo(trailer, info);
 }
 
-namespace {
-void StoreTrimmed(Str255& item, std::span<const std::uint8_t> block, std::int32_t start, std::int32_t count) {
-  const SlicedText text = SliceText(block, start, count);
-  StoreText(item, RightTrim(text.View()));
-}
-}  // namespace
-
 std::int32_t ReadId3v1Trailer(ByteReader& reader, TagInfo& info) {
   const std::int64_t size = reader.Size();
   reader.Seek(size - 128);
@@ -126,22 +135,13 @@ std::int32_t ReadId3v1Trailer(ByteReader& reader, TagInfo& info) {
     info.HasTag = 0;
     return static_cast<std::int32_t>(size);
   }
-  if (info.TagKind != VT_TAG_ID3V2) info.TagKind = VT_TAG_ID3V10;
+  // The marker alone already says there is a block: a failing read of the
+  // rest leaves HasTag and TagKind saying so.
   info.HasTag = 1;
-  const auto audioBytes = static_cast<std::int32_t>(size - 132);  // the block and 4 more
+  if (info.TagKind != VT_TAG_ID3V2) info.TagKind = VT_TAG_ID3V10;
   reader.Read(std::span<std::uint8_t>(block.data() + 3, 125));
-
-  StoreTrimmed(info.Items[VT_ITEM_TITLE], block, kTitleAt, 29);
-  StoreTrimmed(info.Items[VT_ITEM_ARTIST], block, kArtistAt, 29);
-  StoreTrimmed(info.Items[VT_ITEM_ALBUM], block, kAlbumAt, 29);
-  StoreTrimmed(info.Items[VT_ITEM_YEAR], block, kYearAt, 3);
-  if (block[kTrackMarkAt] == 0) {
-    info.Track = block[kTrackAt];
-    if (info.TagKind != VT_TAG_ID3V2) info.TagKind = VT_TAG_ID3V11;
-  }
-  StoreTrimmed(info.Items[VT_ITEM_COMMENT], block, kCommentAt, 29);
-  StoreGenre(info, block[kGenreAt]);
-  return audioBytes;
+  StoreId3v1Fields(block, info, true);
+  return static_cast<std::int32_t>(size - 132);  // the block and 4 more
 }
 
 }  // namespace vomtrail

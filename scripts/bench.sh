@@ -36,6 +36,13 @@ corpus=build/bench-corpus
 plot_data="$native/getinfo_rate.dat"
 /usr/bin/python3 bench/run_benchmarks.py --native "$native" --corpus "$corpus" "${mingw_args[@]}" \
   --runs "${BENCH_RUNS:-5}" --plot-data "$plot_data" --results bench/RESULTS.md
+# --- SetInfo per mode, sparse files, long-head GetInfo (begin) ---
+# Writes the edit figures (in place against moving, TagLib's save, a 1.9 GB
+# sparse file, files with a long head before the frame or data chunk) as
+# their own sections of RESULTS.md.
+/usr/bin/python3 bench/run_edit_benchmarks.py --native "$native" --corpus "$corpus" \
+  --runs "${BENCH_RUNS:-5}" --append bench/RESULTS.md
+# --- SetInfo per mode, sparse files, long-head GetInfo (end) ---
 cat bench/FINDINGS.md >> bench/RESULTS.md
 gnuplot -e "data='$plot_data'; out='bench/getinfo_rate.png'" bench/getinfo_rate.gp
 echo "Figures written to bench/RESULTS.md and bench/getinfo_rate.png"

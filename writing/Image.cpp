@@ -4,26 +4,77 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <stdexcept>
+
+#include "ByteOrder.h"
+#include "ByteReader.h"
+#include "IoError.h"
 
 namespace vomtrail {
 
 void Image::Reserve(std::size_t capacity) {
   if (capacity <= capacity_) return;
   auto grown = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
-  if (length_ != 0) std::memcpy(grown.get(), data_.get(), length_);
+  if (held_ != 0) std::memcpy(grown.get(), data_.get(), held_);
   data_ = std::move(grown);
   capacity_ = capacity;
 }
 
+ImageRun* Image::RunAt(std::size_t position) {
+  for (ImageRun& run : runs_)
+    if (position >= run.start && position < run.start + run.length) return &run;
+  return nullptr;
+}
+
+bool Image::KeepsOldBytes() const {
+  return std::any_of(runs_.begin(), runs_.end(), [](const ImageRun& r) { return r.kept; });
+}
+
 std::span<std::uint8_t> Image::Claim(std::size_t count) {
   if (count > std::numeric_limits<std::size_t>::max() - pos_) throw std::bad_alloc();
+  if (pos_ > length_) {
+    // A gap between the end and the position reads as zero bytes.
+    const std::size_t to = pos_;
+    pos_ = length_;
+    std::memset(Claim(to - length_).data(), 0, to - length_);
+  }
   const std::size_t end = pos_ + count;
-  if (end > capacity_) Reserve(std::max(end, capacity_ / 2 * 3));
-  if (pos_ > length_) std::memset(data_.get() + length_, 0, pos_ - length_);
-  std::span<std::uint8_t> claimed(data_.get() + pos_, count);
+  if (pos_ < length_) {
+    // An overwrite: it must stay within one run of new bytes, or extend the
+    // last one. Old bytes kept in place are never overwritten here.
+    ImageRun* run = RunAt(pos_);
+    const bool isLast = run == &runs_.back();
+    if (run->kept || (end > run->start + run->length && !isLast))
+      throw std::logic_error("overwrite of bytes kept in place");
+    if (end > length_) {
+      const std::size_t more = end - length_;
+      if (held_ + more > capacity_) Reserve(std::max(held_ + more, capacity_ / 2 * 3));
+      held_ += more;
+      run->length += more;
+      length_ = end;
+    }
+    pos_ = end;
+    return {data_.get() + run->heldAt + (end - count - run->start), count};
+  }
+  // An append.
+  if (count == 0) return {};
+  if (held_ + count > capacity_) Reserve(std::max(held_ + count, capacity_ / 2 * 3));
+  if (runs_.empty() || runs_.back().kept) runs_.push_back({length_, 0, false, held_});
+  std::span<std::uint8_t> claimed(data_.get() + held_, count);
+  runs_.back().length += count;
+  held_ += count;
   pos_ = end;
-  length_ = std::max(length_, end);
+  length_ = end;
   return claimed;
+}
+
+void Image::Keep(std::size_t count) {
+  if (pos_ != length_) throw std::logic_error("old bytes are kept only at the end");
+  if (count == 0) return;
+  if (runs_.empty() || !runs_.back().kept) runs_.push_back({length_, 0, true, 0});
+  runs_.back().length += count;
+  length_ += count;
+  pos_ = length_;
 }
 
 void Image::Write(std::span<const std::uint8_t> bytes) {
@@ -38,10 +89,22 @@ void Image::Write(std::string_view text) {
 void Image::WriteByte(std::uint8_t byte) { Claim(1)[0] = byte; }
 
 void Image::WriteLittleEndian32(std::uint32_t value) {
-  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                 static_cast<std::uint8_t>(value >> 16),
-                                 static_cast<std::uint8_t>(value >> 24)};
+  std::uint8_t bytes[4];
+  PutLittleEndian32(bytes, value);
   Write(bytes);
+}
+
+void CarryOver(ByteReader& source, Image& image, std::size_t count) {
+  if (image.Position() == image.Length() && source.Position() == static_cast<std::int64_t>(image.Length())) {
+    // Kept bytes must be in the file all the same, as a read would demand.
+    if (source.Position() > source.Size() ||
+        static_cast<std::int64_t>(count) > source.Size() - source.Position())
+      Fail(Win32Error::HandleEof);
+    image.Keep(count);
+    source.Skip(static_cast<std::int64_t>(count));
+    return;
+  }
+  source.Read(image.Claim(count));
 }
 
 }  // namespace vomtrail

@@ -1,7 +1,13 @@
-// The new file, built whole in memory before a byte of the old file changes.
+// The new file, described run by run before a byte of the old file changes.
+// A run is either new bytes, held here, or old bytes that the new file keeps
+// at the very offsets where the old one has them: those are neither read
+// into memory nor written back, which is what makes an edit of the tags of
+// a large file cost a few kilobytes whatever the size of its audio.
+//
 // A write at the position overwrites and, past the end, extends; the
-// position ends behind what was written. The buffer is not zero-filled when
-// it grows, so reserving room for 100 MiB of audio costs no 100 MiB memset.
+// position ends behind what was written. Writes land in new bytes only. The
+// held buffer is not zero-filled when it grows, so reserving room for
+// 100 MiB of audio that moves costs no 100 MiB memset.
 #pragma once
 
 #include <cstddef>
@@ -9,17 +15,30 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 namespace vomtrail {
 
+class ByteReader;
+
+struct ImageRun {
+  std::size_t start = 0;   // offset in the new file
+  std::size_t length = 0;  // bytes
+  bool kept = false;       // old bytes left in place, else new bytes
+  std::size_t heldAt = 0;  // new bytes: where they start in the held buffer
+};
+
 class Image {
  public:
-  // Makes room for at least capacity bytes at once, keeping what is there.
+  // Makes room for at least capacity new bytes at once, keeping what is there.
   void Reserve(std::size_t capacity);
 
-  // Extends or overwrites count bytes at the position and returns them for
-  // the caller to fill (a copy straight from the file, say).
+  // Extends or overwrites count new bytes at the position and returns them
+  // for the caller to fill (a copy straight from the file, say).
   std::span<std::uint8_t> Claim(std::size_t count);
+
+  // Appends count bytes that the old file holds at these same offsets.
+  void Keep(std::size_t count);
 
   void Write(std::span<const std::uint8_t> bytes);
   void Write(std::string_view text);
@@ -29,13 +48,30 @@ class Image {
   void Seek(std::size_t position) { pos_ = position; }
   std::size_t Position() const { return pos_; }
   std::size_t Length() const { return length_; }
-  std::span<const std::uint8_t> Bytes() const { return {data_.get(), length_}; }
+
+  // The runs in file order; adjacent runs of one kind are merged.
+  std::span<const ImageRun> Runs() const { return runs_; }
+  std::span<const std::uint8_t> Held(const ImageRun& run) const {
+    return {data_.get() + run.heldAt, run.length};
+  }
+  bool KeepsOldBytes() const;
 
  private:
+  ImageRun* RunAt(std::size_t position);
+
   std::unique_ptr<std::uint8_t[]> data_;
   std::size_t capacity_ = 0;
+  std::size_t held_ = 0;  // new bytes in data_
   std::size_t length_ = 0;
   std::size_t pos_ = 0;
+  std::vector<ImageRun> runs_;
 };
+
+// Moves count bytes of the source, from its position, into the image at the
+// image's end. When the source stands at the image's length, the new file
+// has them where the old one does and they are kept in place; otherwise
+// they are read into the image. The source must be the file the image will
+// be written over.
+void CarryOver(ByteReader& source, Image& image, std::size_t count);
 
 }  // namespace vomtrail

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "ByteOrder.h"
 #include "ByteReader.h"
 #include "IdTable.h"
 #include "Texts.h"
@@ -13,12 +14,38 @@ namespace {
 constexpr std::uint32_t kIid3BodySize = 128;
 // "INFO", sixteen 8-byte sub-chunk headers, the "IID3" header and its body.
 constexpr std::uint32_t kListFixedBytes = 4 + kWrittenInfoIds * 8 + 8 + kIid3BodySize;
-// "RMP3" plus the "data" and "LIST" chunk headers.
-constexpr std::uint32_t kFreshHeadOverhead = 4 + 8 + 8;
+// "RIFF", its size, "RMP3" and the "data" chunk header.
+constexpr std::size_t kFreshHeadBytes = 20;
 
 std::span<const std::uint8_t> TrimEnd(std::span<const std::uint8_t> t) {
   while (!t.empty() && t.back() <= 0x20) t = t.first(t.size() - 1);
   return t;
+}
+
+// "RIFF", size, "RMP3", "data", data size. When the source's audio already
+// starts at 20 (an RMP3 file rewritten as one), each of these words that the
+// old head holds already is kept in place, all but the size word, which is
+// always written: it is the last write of an edit in place (see SetInfo).
+void WriteFreshHead(ByteReader& source, Image& image, std::uint32_t riffSize, std::uint32_t dataSize) {
+  std::uint8_t fresh[kFreshHeadBytes];
+  std::memcpy(fresh, "RIFF", 4);
+  PutLittleEndian32(fresh + 4, riffSize);
+  std::memcpy(fresh + 8, "RMP3data", 8);
+  PutLittleEndian32(fresh + 16, dataSize);
+  if (source.Position() != static_cast<std::int64_t>(kFreshHeadBytes)) {
+    image.Write(fresh);
+    return;
+  }
+  std::uint8_t old[kFreshHeadBytes];
+  source.Seek(0);
+  source.Read(old);  // back at the first audio byte
+  for (std::size_t at = 0; at < kFreshHeadBytes; at += 4) {
+    const std::span<const std::uint8_t> word(fresh + at, 4);
+    if (at != 4 && std::memcmp(old + at, word.data(), 4) == 0)
+      image.Keep(4);
+    else
+      image.Write(word);
+  }
 }
 
 }  // namespace
@@ -50,19 +77,23 @@ void WriteRiffImage(ByteReader& source, Image& image, TagInfo& info, std::int32_
   StoreText(info.Items[VT_ITEM_ISFT], kSoftwareName);
   const std::uint32_t listSize = ListSize(info);
   const auto audio = static_cast<std::size_t>(dataSize);
+  const std::size_t head = keepHead ? static_cast<std::size_t>(source.Position()) : kFreshHeadBytes;
+  // Every size is known before the head is written, the RIFF size too: the
+  // image's final length less the 8 bytes of "RIFF" and the size itself.
+  const auto riffSize = static_cast<std::uint32_t>(head + audio + audio % 2 + listSize);
 
   if (keepHead) {
-    const auto head = static_cast<std::size_t>(source.Position());
+    // "RIFF" and everything from the form type to the end of the audio stay
+    // as the source has them; the size word alone changes. The head is at
+    // least "RIFF", size, form and a data chunk header, so 8 bytes or more.
     source.Seek(0);
-    source.Read(image.Claim(head + audio));
+    CarryOver(source, image, 4);
+    image.WriteLittleEndian32(riffSize);
+    source.Skip(4);
+    CarryOver(source, image, head - 8 + audio);
   } else {
-    const std::uint64_t riffSize = kFreshHeadOverhead + audio + audio % 2 + listSize;
-    image.Write("RIFF");
-    image.WriteLittleEndian32(static_cast<std::uint32_t>(riffSize));
-    image.Write("RMP3");
-    image.Write("data");
-    image.WriteLittleEndian32(static_cast<std::uint32_t>(dataSize));
-    source.Read(image.Claim(audio));
+    WriteFreshHead(source, image, riffSize, static_cast<std::uint32_t>(dataSize));
+    CarryOver(source, image, audio);
   }
   if (audio % 2 == 1) image.WriteByte(0);  // chunks start at even offsets
 

@@ -33,10 +33,12 @@ std::uint32_t ListSize(const TagInfo& info);
 std::int64_t RiffImageLength(const TagInfo& info, std::int64_t headBytes, std::int32_t dataSize);
 
 // Writes the software name into item 10, then the head, audio, LIST INFO
-// chunk and "IID3" header into the empty image. With keepHead the source's
-// bytes from 0 to its position (head and data chunk header) are copied as
-// they stand; otherwise a fresh "RMP3" head is written. The source stands at
-// its first audio byte.
+// chunk and "IID3" header into the empty image, the RIFF size already
+// counting the ID3v1 block that the caller appends. With keepHead the
+// source's bytes from 0 to its position (head and data chunk header) stay as
+// they stand but for the size word; otherwise a fresh "RMP3" head is
+// written. The source stands at its first audio byte; bytes that stay at
+// their offsets are kept in place (CarryOver), the others read.
 void WriteRiffImage(ByteReader& source, Image& image, TagInfo& info, std::int32_t dataSize, bool keepHead);
 
 }  // namespace vomtrail

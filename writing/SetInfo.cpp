@@ -1,6 +1,7 @@
-// The writing driver. The whole new file is built in memory first; the old
-// file changes only once the image is complete and its length is reserved on
-// disk, so every failure before the write pass leaves the file as it was.
+// The writing driver. The new file is described in full first, as runs of
+// new bytes and of old bytes that stay where they are; the old file changes
+// only once that is done and the space for every new byte is taken on disk,
+// so every failure before the first write leaves the file as it was.
 #include "SetInfo.h"
 
 #include <cstring>
@@ -24,10 +25,7 @@ bool Builds(std::uint8_t kind, std::uint8_t mode) {
 }
 
 std::int32_t ReadLittleEndian32(ByteReader& reader) {
-  std::uint8_t b[4];
-  reader.Read(b);
-  return static_cast<std::int32_t>(std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) |
-                                   (std::uint32_t{b[2]} << 16) | (std::uint32_t{b[3]} << 24));
+  return static_cast<std::int32_t>(reader.ReadLittleEndian32());
 }
 
 // The file's own bytes must show the container the record claims: a stale
@@ -40,11 +38,12 @@ void ExpectRiffForm(ByteReader& reader, const char (&form)[5]) {
 }
 
 // Finds the WAVE data chunk by its whole id, from offset 0, and returns its
-// size with the reader on the first audio byte.
+// size with the reader on the first audio byte. A 'd' takes the three bytes
+// after it along, match or not, so a 'd' among them never starts a match.
 std::int32_t FindWaveDataSize(ByteReader& reader) {
   reader.Seek(0);
-  while (reader.Position() < reader.Size()) {
-    if (reader.ReadByte() != 'd') continue;
+  while (reader.FindByte('d')) {
+    reader.Skip(1);
     std::uint8_t rest[3];
     reader.Read(rest);  // a 'd' among the last three bytes ends here with 38
     if (std::memcmp(rest, "ata", 3) == 0) return ReadLittleEndian32(reader);
@@ -63,6 +62,53 @@ std::int32_t BareAudioSize(ByteReader& reader) {
   reader.Read(marker);
   reader.Seek(0);
   return static_cast<std::int32_t>(std::memcmp(marker, "TAG", 3) == 0 ? size - 128 : size);
+}
+
+// Takes the space of every new byte before the first write: a full disk
+// then fails with the content untouched, and any growth is undone. Only the
+// new bytes' ranges are taken, so the holes of a sparse file under audio
+// that stays in place stay holes.
+void ReserveNewBytes(File& file, const Image& image, std::int64_t oldLength) {
+  try {
+    for (const ImageRun& run : image.Runs())
+      if (!run.kept)
+        file.Reserve(static_cast<std::int64_t>(run.start), static_cast<std::int64_t>(run.length));
+  } catch (...) {
+    if (file.Size() > oldLength) {
+      try {
+        file.Truncate(oldLength);
+      } catch (...) {
+      }
+    }
+    throw;
+  }
+}
+
+// Writes the new bytes, last run first. An image that moves the audio is one
+// run, one front-to-back write, as ever. An image that keeps old bytes
+// writes its tail (pad byte, LIST chunk, ID3v1 block) before its head, so a
+// RIFF file's size word, the first run, is the last write: until every byte
+// behind it stands, the head still describes the old file.
+void WriteNewBytes(File& file, const Image& image, std::int64_t oldLength) {
+  const auto runs = image.Runs();
+  bool wroteAny = false;
+  try {
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+      if (run->kept) continue;
+      file.WriteAt(static_cast<std::int64_t>(run->start), std::as_bytes(image.Held(*run)));
+      wroteAny = true;
+    }
+  } catch (...) {
+    // Give back the reserved growth when nothing was written yet: a write
+    // that failed before its first byte then leaves the file as it was.
+    if (!wroteAny && file.Size() > oldLength) {
+      try {
+        file.Truncate(oldLength);
+      } catch (...) {
+      }
+    }
+    throw;
+  }
 }
 
 void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
@@ -91,40 +137,26 @@ void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
   // byte of memory is taken for it.
   if (audioStart + dataSize > fileSize) Fail(Win32Error::HandleEof);
 
+  // Audio that stays at its offsets is kept in place (CarryOver): a bare
+  // stream in mode 0, an RMP3 file in mode 1, a WAVE file in mode 2. Audio
+  // that moves is read into the image, whose room is taken at once.
   Image image;
   if (mode == 0) {
-    image.Reserve(static_cast<std::size_t>(dataSize) + kId3v1BlockSize);
-    source.Read(image.Claim(static_cast<std::size_t>(dataSize)));
+    if (audioStart != 0) image.Reserve(static_cast<std::size_t>(dataSize) + kId3v1BlockSize);
+    CarryOver(source, image, static_cast<std::size_t>(dataSize));
     WriteId3v1Block(image, info);
   } else {
     // Head plus audio fit in 32 bits here: both lie inside a file below 2 GiB.
     const bool keepHead = mode == 2;
-    const std::int64_t length = RiffImageLength(info, keepHead ? audioStart : 20, dataSize);
-    image.Reserve(static_cast<std::size_t>(length));
+    const std::int64_t head = keepHead ? audioStart : 20;
+    if (head != audioStart) image.Reserve(static_cast<std::size_t>(RiffImageLength(info, head, dataSize)));
     WriteRiffImage(source, image, info, dataSize, keepHead);
     WriteId3v1Block(image, info);
-    image.Seek(4);
-    image.WriteLittleEndian32(static_cast<std::uint32_t>(image.Length() - 8));
   }
 
   const auto newLength = static_cast<std::int64_t>(image.Length());
-  // Take the disk space first: a full disk then fails with the content
-  // untouched, and the reservation is undone.
-  const bool grows = newLength > fileSize;
-  if (grows) file.Reserve(newLength);
-  try {
-    file.WriteAt(0, std::as_bytes(image.Bytes()));
-  } catch (...) {
-    // Give back the reserved tail: a write that failed before its first byte
-    // then leaves the file exactly as it was.
-    if (grows) {
-      try {
-        file.Truncate(fileSize);
-      } catch (...) {
-      }
-    }
-    throw;
-  }
+  ReserveNewBytes(file, image, fileSize);
+  WriteNewBytes(file, image, fileSize);
   file.Truncate(newLength);
 }
 

@@ -27,12 +27,14 @@ class MemoryFile final : public File {
     if (at >= bytes_.size()) return 0;
     const std::size_t n = std::min(out.size(), bytes_.size() - at);
     std::memcpy(out.data(), bytes_.data() + at, n);
+    fs_.bytesRead += static_cast<long>(n);
     return n;
   }
 
   void WriteAt(std::int64_t offset, std::span<const std::byte> data) override {
     fs_.Tick();
     ++fs_.writes;
+    fs_.bytesWritten += static_cast<long>(data.size());
     const auto end = static_cast<std::size_t>(offset) + data.size();
     if (static_cast<std::int64_t>(end) > fs_.diskCapacity) {
       // Like a real disk: what fits is written, then the write fails.
@@ -46,8 +48,9 @@ class MemoryFile final : public File {
     std::memcpy(bytes_.data() + offset, data.data(), data.size());
   }
 
-  void Reserve(std::int64_t length) override {
+  void Reserve(std::int64_t offset, std::int64_t count) override {
     fs_.Tick();
+    const std::int64_t length = offset + count;
     if (length > fs_.diskCapacity) Fail(Win32Error::DiskFull);
     if (static_cast<std::int64_t>(bytes_.size()) < length) bytes_.resize(static_cast<std::size_t>(length));
   }

@@ -32,7 +32,9 @@ class MemoryFileSystem final : public FileSystem {
   // What the module did.
   long operations = 0;
   long reads = 0;
+  long bytesRead = 0;  // what the reads returned
   long writes = 0;
+  long bytesWritten = 0;  // what the write calls were given
   long openHandles = 0;
   bool exclusiveHeld = false;
   long sharedHeld = 0;

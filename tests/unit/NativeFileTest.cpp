@@ -4,6 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <span>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "ByteBuilder.h"
 #include "FileName.h"
@@ -75,7 +80,7 @@ TEST_F(NativeFile, ReadsWritesAndCutsExactly) {
   std::byte buf[8]{};
   EXPECT_EQ(file->ReadAt(3, buf), 2u);
   EXPECT_EQ(file->ReadAt(9, buf), 0u);
-  file->Reserve(100);
+  file->Reserve(5, 95);
   EXPECT_EQ(file->Size(), 100);
   const std::byte data[3] = {std::byte{9}, std::byte{8}, std::byte{7}};
   file->WriteAt(1, data);
@@ -103,6 +108,42 @@ TEST_F(NativeFile, SetInfoThenGetInfoOnARealFile) {
   ASSERT_EQ(SetFileInfo(NativeFileSystem(), path.c_str(), back, 0), 0u);
   EXPECT_EQ(fs::file_size(path), 3128u);
 }
+
+#ifndef _WIN32
+// Disk blocks a file takes, in 512-byte units.
+long long BlocksOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0);
+  return static_cast<long long>(st.st_blocks);
+}
+
+TEST_F(NativeFile, AnInPlaceEditOfASparseFileLeavesItsHolesAlone) {
+  // 256 MiB of hole between a frame header and the end; with and without a
+  // trailing block (the edit writes over it, or grows the file by one).
+  for (const bool tagged : {true, false}) {
+    const std::string path = Make(tagged ? "t.mp3" : "u.mp3", Bytes{0xFF, 0xFB, 0x90, 0x64});
+    const std::uintmax_t size = std::uintmax_t{256} << 20;
+    fs::resize_file(path, size);
+    if (tagged) {
+      auto file = NativeFileSystem().Open(path.c_str(), OpenMode::ReadWriteExclusive);
+      const Bytes block = testing::Id3v1Block("Old", "", "", "", "", -1, 0);
+      file->WriteAt(static_cast<std::int64_t>(size - 128), std::as_bytes(std::span(block)));
+      file->Close();
+    }
+    const long long blocksBefore = BlocksOf(path);
+    ASSERT_LT(blocksBefore, 1024) << "the file system makes no holes";
+    TagInfo info{};
+    GetFileInfo(NativeFileSystem(), path.c_str(), info);
+    testing::SetItem(info, VT_ITEM_TITLE, "Sparse");
+    ASSERT_EQ(SetFileInfo(NativeFileSystem(), path.c_str(), info, 0), 0u);
+    EXPECT_EQ(fs::file_size(path), tagged ? size : size + 128);
+    EXPECT_LT(BlocksOf(path), blocksBefore + 64) << (tagged ? "tagged" : "untagged");
+    TagInfo back{};
+    GetFileInfo(NativeFileSystem(), path.c_str(), back);
+    EXPECT_EQ(testing::ItemText(back, VT_ITEM_TITLE), "Sparse");
+  }
+}
+#endif
 
 TEST(FileName, CopiesTheCountedTextAndRefusesEmptyOrEmbeddedZeros) {
   Str255 name{};

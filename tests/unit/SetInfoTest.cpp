@@ -7,7 +7,9 @@
 #include "ByteBuilder.h"
 #include "GetInfo.h"
 #include "MemoryFileSystem.h"
+#include "RiffWriter.h"
 #include "SetInfo.h"
+#include "Texts.h"
 
 namespace vomtrail {
 namespace {
@@ -75,6 +77,17 @@ Written Set(const Bytes& file, TagInfo info, std::uint8_t mode) {
   w.file = w.fs.files["f"];
   EXPECT_EQ(w.fs.openHandles, 0);
   return w;
+}
+
+std::uint32_t Le32(const Bytes& b, std::size_t at) {
+  return std::uint32_t{b[at]} | std::uint32_t{b[at + 1]} << 8 | std::uint32_t{b[at + 2]} << 16 |
+         std::uint32_t{b[at + 3]} << 24;
+}
+
+// The LIST chunk's size for a record, as the RIFF writer will sign it.
+std::size_t ListSizeOf(TagInfo info) {
+  StoreText(info.Items[VT_ITEM_ISFT], kSoftwareName);
+  return ListSize(info);
 }
 
 Bytes Tail(const Bytes& b, std::size_t n) { return {b.end() - static_cast<std::ptrdiff_t>(n), b.end()}; }
@@ -176,6 +189,30 @@ TEST(SetInfo, WaveDataSearchMatchesTheWholeIdAndSkipsThreeBytesOnAMiss) {
   EXPECT_EQ(std::string(w.file.begin(), w.file.begin() + 4), "wxyz");
 }
 
+TEST(SetInfo, WaveDataSearchSkipsThreeBytesAtTheReadWindowsEdgesTooInFewReads) {
+  // "ddata" across the window edges: the first 'd' takes "dat" along, so the
+  // id behind it is not seen; the later chunk is taken.
+  for (std::size_t edge : {std::size_t{4096}, std::size_t{12288}, std::size_t{1} << 20}) {
+    for (std::size_t before = 0; before <= 4; ++before) {
+      const Bytes wave = ByteBuilder()
+                             .Text("RIFF")
+                             .Le32(0)
+                             .Text("WAVE")
+                             .PadTo(edge - before, 'x')
+                             .Text("ddata")
+                             .Le32(5)
+                             .Text("abcxe")
+                             .Text("data")
+                             .Le32(4)
+                             .Text("wxyz");
+      Written w = Set(wave, Record(2), 0);
+      ASSERT_EQ(w.result, 0u) << edge << " " << before;
+      EXPECT_EQ(std::string(w.file.begin(), w.file.begin() + 4), "wxyz") << edge << " " << before;
+      EXPECT_LE(w.fs.reads, 24);
+    }
+  }
+}
+
 TEST(SetInfo, CellsThatWriteNothingReport50AndTouchNothing) {
   struct Cell {
     std::uint8_t kind, mode;
@@ -258,8 +295,10 @@ TEST(SetInfo, EveryFailingFileOperationBeforeTheWritePassLeavesTheFileIntact) {
   for (const auto& [kind, file] : sources) {
     for (std::uint8_t mode = 0; mode <= 2; ++mode) {
       if (mode == 2 && kind != 2) continue;
-      // The whole run without faults counts the operations.
-      const long total = Set(file, Record(kind), mode).fs.operations;
+      // The whole run without faults counts the operations and gives the
+      // file that every byte written under a fault must come from.
+      const Written clean = Set(file, Record(kind), mode);
+      const long total = clean.fs.operations;
       for (long k = 0; k < total; ++k) {
         MemoryFileSystem fs;
         fs.files["f"] = file;
@@ -269,13 +308,78 @@ TEST(SetInfo, EveryFailingFileOperationBeforeTheWritePassLeavesTheFileIntact) {
         const std::uint32_t result = SetFileInfo(fs, "f", info, mode);
         EXPECT_EQ(result, 1117u) << "kind " << int{kind} << " mode " << int{mode} << " op " << k;
         EXPECT_EQ(fs.openHandles, 0);
+        const Bytes& now = fs.files["f"];
         if (fs.writes == 0) {
-          EXPECT_EQ(fs.files["f"], file) << "op " << k << " size " << fs.files["f"].size() << " vs "
-                                         << file.size() << " kind " << int{kind} << " mode " << int{mode};
+          EXPECT_EQ(now, file) << "op " << k << " size " << now.size() << " vs " << file.size() << " kind "
+                               << int{kind} << " mode " << int{mode};
+        }
+        // Part-way through the writes each byte is the old one (zero in
+        // reserved growth) or the new one at its offset, never another.
+        for (std::size_t i = 0; i < now.size(); ++i) {
+          const std::uint8_t old = i < file.size() ? file[i] : 0;
+          const bool isNew = i < clean.file.size() && now[i] == clean.file[i];
+          ASSERT_TRUE(now[i] == old || isNew) << "byte " << i << " kind " << int{kind} << " op " << k;
         }
       }
     }
   }
+}
+
+TEST(SetInfo, AnEditThatKeepsTheAudioInPlaceReadsAndWritesOnlyTheNewBytes) {
+  const Bytes audio = Bare(200000);
+  const Bytes tagged = ByteBuilder().Append(audio).Append(Id3v1Block("Old", "", "", "", "", -1, 0));
+  const TagInfo rmp3Record = Record(1);
+  const std::size_t list = 8 + ListSizeOf(rmp3Record);
+  const struct {
+    std::uint8_t kind, mode;
+    Bytes file;
+    long writes, written;
+  } cases[] = {
+      // Only the new block, over the old one or behind the audio.
+      {0, 0, tagged, 1, 128},
+      {0, 0, audio, 1, 128},
+      // The size word, then the pad byte and the tag chunks behind the audio.
+      {2, 2, Wave(200001, Bytes(3000, 'y')), 2, static_cast<long>(4 + 1 + list)},
+      {1, 1, Rmp3(200000, Bytes(3000, 'y')), 2, static_cast<long>(4 + list)},
+      // An RMP3 file whose data chunk id is not "data" gets that word too.
+      {1, 1,
+       [] {
+         Bytes b = Rmp3(200000);
+         b[12] = 'x';
+         return b;
+       }(),
+       3, static_cast<long>(4 + 4 + list)},
+  };
+  for (const auto& c : cases) {
+    Written w = Set(c.file, Record(c.kind), c.mode);
+    ASSERT_EQ(w.result, 0u) << int{c.kind};
+    EXPECT_EQ(w.fs.writes, c.writes) << int{c.kind};
+    EXPECT_EQ(w.fs.bytesWritten, c.written) << int{c.kind};
+    EXPECT_LT(w.fs.bytesRead, 20000) << "the audio is not read";
+    // The audio stands where it stood.
+    const std::size_t at = c.kind == 0 ? 0 : c.kind == 1 ? 20 : 44;
+    EXPECT_TRUE(std::equal(c.file.begin() + static_cast<std::ptrdiff_t>(at),
+                           c.file.begin() + static_cast<std::ptrdiff_t>(at + 200000),
+                           w.file.begin() + static_cast<std::ptrdiff_t>(at)));
+    if (c.kind != 0) {
+      EXPECT_EQ(Le32(w.file, 4), w.file.size() - 8);
+    }
+    if (c.kind == 1) {
+      EXPECT_EQ(std::string(w.file.begin() + 12, w.file.begin() + 16), "data");
+    }
+  }
+}
+
+TEST(SetInfo, ADiskTooSmallForTheGrowthOfAnInPlaceEditLeavesTheFileAsItWas) {
+  // Mode 2 grows this WAVE file by its tag chunks, more than the disk holds.
+  const Bytes wave = Wave(5000);
+  MemoryFileSystem fs;
+  fs.files["f"] = wave;
+  fs.diskCapacity = static_cast<std::int64_t>(wave.size()) + 100;
+  TagInfo info = Record(2);
+  EXPECT_EQ(SetFileInfo(fs, "f", info, 2), 112u);
+  EXPECT_EQ(fs.files["f"], wave);
+  EXPECT_EQ(fs.writes, 0);
 }
 
 TEST(SetInfo, TooLargeHeadPlusAudioForKeepHeadFails) {

@@ -6,6 +6,7 @@
 #include "ByteBuilder.h"
 #include "ByteReader.h"
 #include "Id3v1Writer.h"
+#include "ImageBytes.h"
 #include "MemoryFileSystem.h"
 #include "RiffWriter.h"
 
@@ -21,7 +22,7 @@ using testing::SetItem;
 Bytes Block(const TagInfo& info) {
   Image image;
   WriteId3v1Block(image, info);
-  return {image.Bytes().begin(), image.Bytes().end()};
+  return testing::ImageBytes(image);
 }
 
 TagInfo EmptyTexts() {
@@ -115,7 +116,7 @@ Built BuildRmp3(TagInfo info, std::int32_t dataSize) {
   WriteId3v1Block(image, info);
   image.Seek(4);
   image.WriteLittleEndian32(static_cast<std::uint32_t>(image.Length() - 8));
-  return {{image.Bytes().begin(), image.Bytes().end()}, info};
+  return {testing::ImageBytes(image), info};
 }
 
 std::uint32_t Le32At(const Bytes& b, std::size_t at) {
@@ -195,7 +196,7 @@ TEST(RiffImage, SubChunksCarryTrimmedTextsWithTerminatorAndPad) {
   EXPECT_EQ(Le32At(b.image, 4), b.image.size() - 8);
 }
 
-TEST(RiffImage, KeepHeadCopiesTheSourceUpToTheEndOfItsAudio) {
+TEST(RiffImage, KeepHeadKeepsTheSourceInPlaceUpToTheEndOfItsAudioButTheSize) {
   MemoryFileSystem fs;
   Bytes wave = ByteBuilder()
                    .Text("RIFF")
@@ -215,9 +216,15 @@ TEST(RiffImage, KeepHeadCopiesTheSourceUpToTheEndOfItsAudio) {
   Image image;
   TagInfo info = EmptyTexts();
   WriteRiffImage(source, image, info, 1001, true);
-  const Bytes out(image.Bytes().begin(), image.Bytes().end());
-  EXPECT_TRUE(std::equal(wave.begin(), wave.begin() + 1045, out.begin()));
-  EXPECT_EQ(Le32At(out, 4), 12345u) << "the caller rewrites the RIFF size";
+  const Bytes out = testing::ImageBytes(image, wave);
+  EXPECT_TRUE(std::equal(wave.begin() + 8, wave.begin() + 1045, out.begin() + 8));
+  EXPECT_EQ(Le32At(out, 4), out.size() + 128 - 8) << "the size counts the block the caller appends";
+  // Head and audio are neither read nor written: only the size word is new.
+  ASSERT_GE(image.Runs().size(), 4u);
+  EXPECT_TRUE(image.Runs()[0].kept && image.Runs()[2].kept);
+  EXPECT_EQ(image.Runs()[1].start, 4u);
+  EXPECT_EQ(image.Runs()[1].length, 4u);
+  EXPECT_EQ(image.Runs()[2].length, 1045u - 8);
   EXPECT_EQ(out[1045], 0);
   EXPECT_EQ(FourAt(out, 1046), "LIST");
 }

@@ -1,0 +1,27 @@
+// The whole new file an Image describes: its new bytes, and for the runs it
+// keeps in place the bytes the old file holds there.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Image.h"
+
+namespace vomtrail::testing {
+
+inline std::vector<std::uint8_t> ImageBytes(const Image& image,
+                                            const std::vector<std::uint8_t>& oldFile = {}) {
+  std::vector<std::uint8_t> out;
+  for (const ImageRun& run : image.Runs()) {
+    if (run.kept) {
+      const auto from = oldFile.begin() + static_cast<std::ptrdiff_t>(run.start);
+      out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(run.length));
+    } else {
+      const auto held = image.Held(run);
+      out.insert(out.end(), held.begin(), held.end());
+    }
+  }
+  return out;
+}
+
+}  // namespace vomtrail::testing
