@@ -20,8 +20,17 @@ cmake --preset native -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$native" -j2 --target getinfo_calls module_reader floor_reader setinfo_run vomtrail
 if cmake --build "$native" -j2 --target taglib_reader taglib_save >/dev/null 2>&1; then :; fi
 
+# Wine runs the DLL as a 32-bit program; where the kernel cannot run those,
+# the Wine rows say so (timings from a virtual machine under software
+# emulation would measure the emulator, not the module).
+source scripts/can-run-32bit.sh
 mingw_args=()
-if [ "${BENCH_SKIP_WINE:-0}" != 1 ]; then
+if [ "${BENCH_SKIP_WINE:-0}" = 1 ]; then
+  mingw_args=(--wine-not-measured "BENCH_SKIP_WINE=1 was given")
+elif ! vt_can_run_32bit; then
+  mingw_args=(--wine-not-measured "$(vt_no_32bit_reason)")
+  echo "Wine rows not measured: $(vt_no_32bit_reason)"
+else
   # shellcheck source=wine-env.sh
   source scripts/wine-env.sh
   mingw=build/bench-mingw

@@ -25,6 +25,10 @@ for preset in native sanitize; do
 done
 note "native and sanitizer builds: every test passed"
 
+echo "== installed native tree: C hosts via pkg-config and CMake, the Python package"
+bash scripts/check-install.sh build/native
+note "installed tree: SONAME, pkg-config and CMake consumers, Python package checked"
+
 echo "== mingw"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$jobs"
