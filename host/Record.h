@@ -25,7 +25,8 @@ inline std::string_view TextOf(const Str255& item) {
 
 inline void Store(Str255& item, std::string_view bytes) {
   item.Length = static_cast<std::uint8_t>(bytes.size() < 255 ? bytes.size() : 255);
-  std::memcpy(item.Text, bytes.data(), item.Length);
+  // An empty view may carry no pointer at all, which memcpy must not see.
+  if (item.Length != 0) std::memcpy(item.Text, bytes.data(), item.Length);
 }
 
 // The ID3v1 genre number: the one byte of item 22.
