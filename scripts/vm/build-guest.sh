@@ -77,7 +77,8 @@ rm -rf "$rootfs/boot"/* "$rootfs/usr/share/doc" "$rootfs/usr/share/man" "$rootfs
 
 # Room for the Wine prefix and the tests' scratch files beside the system.
 size_mb=$(( $(du -sm "$rootfs" | cut -f1) + 1536 ))
-mkfs.ext4 -q -F -L vtguest -d "$rootfs" "$work/root.img" "${size_mb}M"
+# mkfs says "Creating regular file" on stdout, which carries only the result.
+mkfs.ext4 -q -F -L vtguest -d "$rootfs" "$work/root.img" "${size_mb}M" >&2
 rm -rf "$rootfs"
 date -u +%FT%TZ >"$work/ready"
 mv "$work" "$guest"

@@ -21,7 +21,8 @@ log() { echo "vm: $*"; }
 for tool in qemu-system-x86_64 mkfs.ext4; do
   command -v "$tool" >/dev/null || { log "no guest can be started: $tool is missing"; exit 3; }
 done
-if ! guest="$(bash "$root/scripts/vm/build-guest.sh")"; then
+# The guest's folder is the last line build-guest.sh prints on stdout.
+if ! guest="$(bash "$root/scripts/vm/build-guest.sh" | tail -n1)" || [ ! -f "$guest/ready" ]; then
   log "no guest could be built"
   exit 3
 fi
