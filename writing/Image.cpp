@@ -26,10 +26,6 @@ ImageRun* Image::RunAt(std::size_t position) {
   return nullptr;
 }
 
-bool Image::KeepsOldBytes() const {
-  return std::any_of(runs_.begin(), runs_.end(), [](const ImageRun& r) { return r.kept; });
-}
-
 std::span<std::uint8_t> Image::Claim(std::size_t count) {
   if (count > std::numeric_limits<std::size_t>::max() - pos_) throw std::bad_alloc();
   if (pos_ > length_) {

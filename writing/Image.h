@@ -54,7 +54,6 @@ class Image {
   std::span<const std::uint8_t> Held(const ImageRun& run) const {
     return {data_.get() + run.heldAt, run.length};
   }
-  bool KeepsOldBytes() const;
 
  private:
   ImageRun* RunAt(std::size_t position);
