@@ -30,7 +30,9 @@ typedef struct Str255 {
 /* Items 0 to 16 hold RIFF INFO texts, one per id of the id table. */
 #define VT_INFO_ITEM_COUNT 17
 
-/* The ID3v1 texts, items 17 to 22. */
+/* Items named by their use: the software name and the ID3v1 block among the
+ * INFO items (InfoIds.h has all seventeen ids), then the ID3v1 texts, items
+ * 17 to 22. */
 enum {
   VT_ITEM_ISFT = 10, /* the software name, "Vom Trail!" after a RIFF write */
   VT_ITEM_IID3 = 16,
@@ -44,6 +46,10 @@ enum {
 
 /* FileKind values. */
 enum { VT_KIND_MPEG = 0, VT_KIND_RMP3 = 1, VT_KIND_WAVE = 2 };
+
+/* SetInfo's write modes. Each writes the container of the FileKind with the
+ * same number, which is how a file keeps its form: mode = FileKind. */
+enum { VT_MODE_MP3 = 0, VT_MODE_RMP3 = 1, VT_MODE_WAVE = 2 };
 
 /* TagKind values. */
 enum { VT_TAG_ID3V10 = 0, VT_TAG_ID3V11 = 1, VT_TAG_ID3V2 = 2 };

@@ -10,6 +10,7 @@
 #include "GetInfo.h"
 #include "IoError.h"
 #include "SetInfo.h"
+#include "VomtrailVersion.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -82,7 +83,7 @@ VT_API std::int32_t VT_CALL VT_ENTRY(SetInfo)(const Str255* fileName, TagInfo* i
 }
 
 VT_API Str255* VT_CALL VT_ENTRY(GetVersion)(Str255* buffer) noexcept {
-  static constexpr char kVersion[] = "1.6.1";
+  static constexpr char kVersion[] = VT_VERSION_TEXT;
   buffer->Length = sizeof kVersion - 1;
   std::memcpy(buffer->Text, kVersion, sizeof kVersion - 1);
   return buffer;

@@ -15,8 +15,8 @@
  *              0 (bare MPEG + ID3v1), 1 (RIFF "RMP3") or 2 (WAVE with new
  *              tag chunks). Returns 0 when the file was rewritten, otherwise
  *              the Win32 error code; nothing else leaves the call.
- *   GetVersion (ordinal 3) writes the counted text "1.6.1" to the start of
- *              the caller's 256-byte buffer and returns the buffer.
+ *   GetVersion (ordinal 3) writes the module's counted version text to the
+ *              start of the caller's 256-byte buffer and returns the buffer.
  *
  * A C++ exception cannot pass through C or Python frames: the program is
  * ended instead. So the POSIX library adds one export for such callers:

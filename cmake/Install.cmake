@@ -12,7 +12,7 @@ install(TARGETS ${VT_MODULE} EXPORT VomtrailTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES Vomtrail/Vomtrail.h Plugin/TagInfo.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vomtrail)
+install(FILES Vomtrail/Vomtrail.h Plugin/TagInfo.h Plugin/InfoIds.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vomtrail)
 
 if(TARGET vomtrail_host)
   # The command finds the library of its own prefix wherever that lies.
@@ -22,7 +22,8 @@ if(TARGET vomtrail_host)
   install(TARGETS vomtrail_host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 if(NOT WIN32)
-  install(FILES doc/vomtrail.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  configure_file(doc/vomtrail.1.in ${CMAKE_CURRENT_BINARY_DIR}/doc/vomtrail.1 @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/vomtrail.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
 if(WIN32)

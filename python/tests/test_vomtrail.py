@@ -2,14 +2,17 @@
 
 VOMTRAIL_LIBRARY names the library under test (else the system's is used),
 VOMTRAIL_SAMPLES the samples folder, VOMTRAIL_WRONG_VERSION_LIBRARY a
-library that answers another version (the refusal test is skipped without).
+library that answers another version, VOMTRAIL_VERSION the version the
+build gave the module and VOMTRAIL_INFO_IDS_HEADER the C table of INFO ids.
 """
 import ctypes
 import errno
 import os
+import re
 import shutil
 import tempfile
 import unittest
+import warnings
 
 import vomtrail
 
@@ -36,9 +39,16 @@ class RecordLayoutTests(unittest.TestCase):
         info.FileKind = 256
         with self.assertRaises(ValueError):
             info.to_record()
-        info.FileKind, info.Title = 0, b"x" * 256
+        info.FileKind, info.Items[17] = 0, b"x" * 256
         with self.assertRaises(ValueError):
             info.to_record()
+
+
+    def test_info_ids_are_the_c_table(self):
+        with open(os.environ["VOMTRAIL_INFO_IDS_HEADER"], encoding="ascii") as f:
+            table = re.findall(r'X\((\d+), "(\w{4})"', f.read())
+        self.assertEqual([int(item) for item, _ in table], list(range(17)))
+        self.assertEqual(tuple(name for _, name in table), vomtrail.INFO_IDS)
 
 
 class ReadWriteTests(unittest.TestCase):
@@ -89,6 +99,50 @@ class ReadWriteTests(unittest.TestCase):
         self.assertEqual(vomtrail.read(path).FileKind, vomtrail.KIND_RMP3)
 
 
+class TextTests(unittest.TestCase):
+    def test_str_texts_in_the_package_code_page_and_bytes_alike(self):
+        info = vomtrail.Info()
+        info.Title, info.Artist = "Ünïcode", b"Bytes"
+        self.assertEqual((info.Title, info.Artist), ("Ünïcode".encode("cp1252"), b"Bytes"))
+        previous = vomtrail.set_encoding("cp932")
+        try:
+            info = vomtrail.Info()
+            info.Title = "日本語"
+            self.assertEqual(info.Title, "日本語".encode("cp932"))
+            self.assertEqual(info.text("Title"), "日本語")
+        finally:
+            vomtrail.set_encoding(previous)
+        with self.assertRaises(UnicodeEncodeError):
+            vomtrail.Info().Title = "日本語"  # not in CP1252
+        with self.assertRaises(TypeError):
+            vomtrail.Info().Title = 5
+
+    def test_texts_longer_than_their_field_are_refused(self):
+        info = vomtrail.Info()
+        with self.assertRaisesRegex(ValueError, "at most 30 bytes"):
+            info.Title = "x" * 40
+        with self.assertRaisesRegex(ValueError, "at most 4 bytes"):
+            info.Year = "20245"
+        info.Comment = "c" * 30
+        info.Track = 5  # now the comment has 28 bytes: write() says what it cuts
+        with self.assertRaisesRegex(ValueError, "at most 28 bytes"):
+            info.Comment = "c" * 29
+        with warnings.catch_warnings(record=True) as caught:
+            warnings.simplefilter("always")
+            info.warn_of_cut_texts()
+        self.assertEqual([str(w.message) for w in caught], ["Comment: 30 bytes, of which the ID3v1 block keeps 28"])
+
+    def test_track_numbers(self):
+        info = vomtrail.Info()
+        info.Track = 255
+        self.assertEqual((info.Track, info.TagKind), (255, vomtrail.TAG_ID3V11))
+        for wrong in (300, -1):
+            with self.assertRaises(ValueError):
+                info.Track = wrong
+        info.Track = None
+        self.assertEqual((info.Track, info.TagKind), (0, vomtrail.TAG_ID3V10))
+
+
 class ErrorTests(unittest.TestCase):
     def assertFails(self, code, call, *args):
         with self.assertRaises(vomtrail.VomtrailError) as caught:
@@ -106,23 +160,57 @@ class ErrorTests(unittest.TestCase):
 
     def test_names_the_module_cannot_take(self):
         self.assertEqual(self.assertFails(123, vomtrail.read, "a\0b.mp3").errno, errno.EINVAL)
-        with self.assertRaises(ValueError):
-            vomtrail.read("x" * 256)
+
+    def test_what_is_not_a_file_is_named_for_what_it_is(self):
+        folder = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, folder)
+        self.assertEqual(self.assertFails(5, vomtrail.read, folder).strerror, "is a folder, not a file")
+        fifo = os.path.join(folder, "fifo.mp3")
+        os.mkfifo(fifo)
+        self.assertIn("not a regular file", self.assertFails(5, vomtrail.read, fifo).strerror)
+        loop = os.path.join(folder, "loop.mp3")
+        os.symlink(loop, loop)
+        error = self.assertFails(1117, vomtrail.read, loop)
+        self.assertEqual((error.errno, error.strerror), (errno.ELOOP, "too many levels of symbolic links"))
+        text = os.path.join(folder, "text.mp3")
+        with open(text, "w") as f:
+            f.write("plain text, no MPEG audio here\n")
+        error = self.assertFails(38, vomtrail.read, text)
+        self.assertNotIn("None", str(error))
+        self.assertIn("ends before what it declares", str(error))
+
+
+class LongPathTests(unittest.TestCase):
+    """Paths longer than the module's 255 bytes, as deep folders make them."""
+
+    def test_read_and_write_below_a_long_folder(self):
+        top = tempfile.mkdtemp()
+        self.addCleanup(shutil.rmtree, top)
+        folder = os.path.join(top, *(["f" * 60] * 6))
+        os.makedirs(folder)
+        path = os.path.join(folder, "tone-vbr.mp3")
+        shutil.copyfile(os.path.join(SAMPLES, "tone-vbr.mp3"), path)
+        self.assertGreater(len(os.fsencode(path)), 255)
+        info = vomtrail.read(path)
+        self.assertEqual(info.Title, b"Sample tone")
+        info.Title = "Deep"
+        vomtrail.write(path, info)
+        self.assertEqual(vomtrail.read(path).Title, b"Deep")
+        with open(path, "rb") as f:
+            self.assertEqual(f.read()[-125:-121], b"Deep")
 
 
 class LibraryTests(unittest.TestCase):
     def test_version(self):
-        self.assertEqual(vomtrail.version(), "1.6.1")
+        self.assertEqual(vomtrail.version(), os.environ["VOMTRAIL_VERSION"])
 
     def test_refuses_what_is_not_this_library_and_keeps_the_loaded_one(self):
         with self.assertRaises(vomtrail.LibraryError):
             vomtrail.load("libc.so.6")
         with self.assertRaises(vomtrail.LibraryError):
             vomtrail.load("/vomtrail-no-such-library.so")
-        wrong = os.environ.get("VOMTRAIL_WRONG_VERSION_LIBRARY")
-        if wrong:
-            with self.assertRaisesRegex(vomtrail.LibraryError, "version 0.9"):
-                vomtrail.load(wrong)
+        with self.assertRaisesRegex(vomtrail.LibraryError, "version 0.9"):
+            vomtrail.load(os.environ["VOMTRAIL_WRONG_VERSION_LIBRARY"])
         self.assertEqual(vomtrail.read(os.path.join(SAMPLES, "tone-vbr.mp3")).Layer, 3)
 
 

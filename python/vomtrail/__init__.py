@@ -1,53 +1,83 @@
 """Read and write the tags of MPEG audio files through libvomtrail.
 
     info = vomtrail.read("song.mp3")
-    info.Title = b"New title"
+    info.Title = "New title"          # str in the package's code page, or bytes
     vomtrail.write("song.mp3", info)
 """
+import contextlib
 import ctypes
 import os
 
-from ._errors import LibraryError, VomtrailError
-from ._info import Info
+from ._errors import LibraryError, TextCutWarning, VomtrailError
+from ._info import Info, get_encoding, set_encoding
 from ._library import load, library
-from ._record import INFO_IDS, KIND_MPEG, KIND_RMP3, KIND_WAVE, Str255, TagInfo
+from ._record import (INFO_IDS, KIND_MPEG, KIND_RMP3, KIND_WAVE, MODE_MP3, MODE_RMP3, MODE_WAVE, TAG_ID3V10,
+                      TAG_ID3V11, TAG_ID3V2, Str255, TagInfo)
+from ._version import VERSION as __version__
 
 __all__ = [
-    "Info", "VomtrailError", "LibraryError", "read", "write", "version", "load",
-    "INFO_IDS", "KIND_MPEG", "KIND_RMP3", "KIND_WAVE", "Str255", "TagInfo",
+    "Info", "VomtrailError", "LibraryError", "TextCutWarning", "read", "write", "version", "load",
+    "set_encoding", "get_encoding", "INFO_IDS", "KIND_MPEG", "KIND_RMP3", "KIND_WAVE", "MODE_MP3", "MODE_RMP3",
+    "MODE_WAVE", "TAG_ID3V10", "TAG_ID3V11", "TAG_ID3V2", "Str255", "TagInfo",
 ]
-__version__ = "1.6.1"
+
+# The module takes names of at most 255 bytes.
+_LONGEST_NAME = 255
 
 
-def _name(path):
-    raw = os.fsencode(path)
-    if len(raw) > 255:
-        raise ValueError("the module takes file names of at most 255 bytes, got %d" % len(raw))
+def _counted(raw):
     name = Str255()
     name.value = raw  # a zero byte inside is the module's to refuse (123)
     return name
 
 
-def read(path):
-    """The file's record, read into a cleared one."""
-    name = _name(path)
+@contextlib.contextmanager
+def _module_name(path):
+    """The name the module is given for path. A longer path than it takes
+    is reached through the open folder that holds the file: the file's own
+    name behind the folder's descriptor in /proc/self/fd."""
+    raw = os.fsencode(path)
+    if len(raw) <= _LONGEST_NAME:
+        yield _counted(raw)
+        return
+    folder, base = os.path.split(raw)
+    try:
+        descriptor = os.open(folder or b".", os.O_RDONLY | os.O_DIRECTORY | os.O_CLOEXEC)
+    except OSError as error:
+        raise VomtrailError(3 if error.errno in (2, 20) else 5, os.fspath(path)) from error
+    try:
+        short = b"/proc/self/fd/%d/%s" % (descriptor, base)
+        if len(short) > _LONGEST_NAME:
+            raise VomtrailError(123, os.fspath(path))
+        yield _counted(short)
+    finally:
+        os.close(descriptor)
+
+
+def read(path, encoding=None):
+    """The file's record, read into a cleared one. encoding is the code page
+    of its texts (default: the package's, see set_encoding)."""
     record = TagInfo()
-    code = library().GetInfoResult(ctypes.byref(name), ctypes.byref(record))
+    with _module_name(path) as name:
+        code = library().GetInfoResult(ctypes.byref(name), ctypes.byref(record))
     if code != 0:
         raise VomtrailError(code, os.fspath(path))
-    return Info.from_record(record)
+    return Info.from_record(record, encoding)
 
 
 def write(path, info, mode=None):
-    """Writes the file again from info: mode 0 a bare MPEG stream with an
-    ID3v1 block, 1 a RIFF RMP3 file, 2 a WAVE file with new tag chunks;
-    without a mode the file keeps its kind (info.FileKind). info gets back
-    what the module changed in the record (item 10 after a RIFF write)."""
+    """Writes the file again from info: MODE_MP3 a bare MPEG stream with an
+    ID3v1 block, MODE_RMP3 a RIFF RMP3 file, MODE_WAVE a WAVE file with new
+    tag chunks; without a mode the file keeps its kind (info.FileKind).
+    Warns (TextCutWarning) of texts longer than the block keeps. info gets
+    back what the module changed in the record (item 10 after a RIFF
+    write)."""
     if mode is None:
         mode = info.FileKind
-    name = _name(path)
     record = info.to_record()
-    code = library().SetInfo(ctypes.byref(name), ctypes.byref(record), int(mode))
+    info.warn_of_cut_texts()
+    with _module_name(path) as name:
+        code = library().SetInfo(ctypes.byref(name), ctypes.byref(record), int(mode))
     info.update_from(record)
     if code != 0:
         raise VomtrailError(code, os.fspath(path))

@@ -10,8 +10,8 @@ import os
 
 from ._errors import LibraryError
 from ._record import Str255, TagInfo
+from ._version import VERSION
 
-VERSION = "1.6.1"
 SONAME = "libvomtrail.so.1"
 
 _library = None

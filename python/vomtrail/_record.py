@@ -8,17 +8,25 @@ import ctypes
 
 ITEM_COUNT = 23
 
-# The RIFF INFO ids that give items 0 to 16 their meaning, in order.
+# The RIFF INFO ids that give items 0 to 16 their meaning, in order: a copy
+# of the C table in InfoIds.h, which a test holds it against.
 INFO_IDS = (
     "INAM", "IART", "IPRD", "ICMT", "IGNR", "IMP3", "ICOP", "ICRD", "IENG",
     "ISRC", "ISFT", "IKEY", "ITCH", "ILYC", "ICMS", "IMED", "IID3",
 )
 
-# The ID3v1 texts, items 17 to 22.
+# The ID3v1 texts, items 17 to 22, and the bytes each has in the block (the
+# comment two fewer when a track number is stored).
 ID3V1_ITEMS = {"Title": 17, "Artist": 18, "Album": 19, "Year": 20, "Comment": 21, "Genre": 22}
+ID3V1_WIDTHS = {"Title": 30, "Artist": 30, "Album": 30, "Year": 4, "Comment": 30}
 
-# FileKind: the container, and the write mode that keeps it.
+# FileKind: the container.
 KIND_MPEG, KIND_RMP3, KIND_WAVE = 0, 1, 2
+# The write modes, each writing the container of the kind with its number.
+MODE_MP3, MODE_RMP3, MODE_WAVE = 0, 1, 2
+# TagKind: the ID3v1.0 form, the ID3v1.1 form with a track byte, an ID3v2
+# tag at the start.
+TAG_ID3V10, TAG_ID3V11, TAG_ID3V2 = 0, 1, 2
 
 
 class Str255(ctypes.Structure):

@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
   FailEverywhere(path, 0, 1);
 
   memset(&version, 0xFF, sizeof version);
-  Expect(GetVersion(&version) == &version && version.Length == 5 && memcmp(version.Text, "1.6.1", 5) == 0,
+  Expect(GetVersion(&version) == &version && version.Length == strlen(VT_EXPECTED_VERSION) &&
+             memcmp(version.Text, VT_EXPECTED_VERSION, version.Length) == 0,
          "GetVersion", "", version.Length);
 
   /* On success the two ways of reading leave the same record. */

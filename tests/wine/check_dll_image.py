@@ -5,9 +5,12 @@ names), imports from system DLLs only, the version resource and the icon.
 
 Usage: check_dll_image.py PATH/TO/Vomtrail.dll     (exit status 1 on any fault)
 
+VOMTRAIL_VERSION is the version the build gave the module (e.g. 1.2.3).
+
 Standard library only: the image is parsed here with struct, so the check
 does not depend on the tools that produced it.
 """
+import os
 import struct
 import sys
 
@@ -25,14 +28,15 @@ EXPECTED_STRINGS = {
     "Comments": "",
     "CompanyName": "",
     "FileDescription": "Vomtrail! Module dll",
-    "FileVersion": "1.6.1.0",
+    "FileVersion": os.environ["VOMTRAIL_VERSION"] + ".0",
     "InternalName": "Vomtrail",
     "LegalTrademarks": "",
     "OriginalFilename": "VOMTRAIL.DLL",
     "ProductName": "",
-    "ProductVersion": "1.6.1",
+    "ProductVersion": os.environ["VOMTRAIL_VERSION"],
 }
-VERSION_1_6_1_0 = ((1 << 16) | 6, (1 << 16) | 0)  # (MS, LS) words
+_MAJOR, _MINOR, _PATCH = (int(part) for part in os.environ["VOMTRAIL_VERSION"].split("."))
+FIXED_VERSION = ((_MAJOR << 16) | _MINOR, (_PATCH << 16) | 0)  # (MS, LS) words of major.minor.patch.0
 
 
 class Image:
@@ -199,8 +203,8 @@ def check_version(tree, faults):
     expect(faults, key == "VS_VERSION_INFO", f"version root key {key!r}")
     signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<IIIIII", fixed)
     expect(faults, signature == 0xFEEF04BD, "VS_FIXEDFILEINFO signature")
-    expect(faults, (file_ms, file_ls) == VERSION_1_6_1_0, f"fixed file version {file_ms:#x} {file_ls:#x}")
-    expect(faults, (product_ms, product_ls) == VERSION_1_6_1_0, f"fixed product version {product_ms:#x} {product_ls:#x}")
+    expect(faults, (file_ms, file_ls) == FIXED_VERSION, f"fixed file version {file_ms:#x} {file_ls:#x}")
+    expect(faults, (product_ms, product_ls) == FIXED_VERSION, f"fixed product version {product_ms:#x} {product_ls:#x}")
 
     blocks = {child[0]: child for child in children}
     string_info = blocks.get("StringFileInfo")
