@@ -13,23 +13,23 @@
 #ifndef VOMTRAIL_PLUGIN_INFOIDS_H
 #define VOMTRAIL_PLUGIN_INFOIDS_H
 
-#define VT_INFO_ID_TABLE(X)                     \
-  X(0, "INAM", "title")                         \
-  X(1, "IART", "artist")                        \
-  X(2, "IPRD", "product (album)")               \
-  X(3, "ICMT", "comment")                       \
-  X(4, "IGNR", "genre")                         \
-  X(5, "IMP3", "MP3 information")               \
-  X(6, "ICOP", "copyright")                     \
-  X(7, "ICRD", "creation date")                 \
-  X(8, "IENG", "engineer")                      \
-  X(9, "ISRC", "source")                        \
-  X(10, "ISFT", "software")                     \
-  X(11, "IKEY", "keywords")                     \
-  X(12, "ITCH", "technician")                   \
-  X(13, "ILYC", "lyrics")                       \
-  X(14, "ICMS", "commissioned by")              \
-  X(15, "IMED", "medium")                       \
+#define VT_INFO_ID_TABLE(X)        \
+  X(0, "INAM", "title")            \
+  X(1, "IART", "artist")           \
+  X(2, "IPRD", "product (album)")  \
+  X(3, "ICMT", "comment")          \
+  X(4, "IGNR", "genre")            \
+  X(5, "IMP3", "MP3 information")  \
+  X(6, "ICOP", "copyright")        \
+  X(7, "ICRD", "creation date")    \
+  X(8, "IENG", "engineer")         \
+  X(9, "ISRC", "source")           \
+  X(10, "ISFT", "software")        \
+  X(11, "IKEY", "keywords")        \
+  X(12, "ITCH", "technician")      \
+  X(13, "ILYC", "lyrics")          \
+  X(14, "ICMS", "commissioned by") \
+  X(15, "IMED", "medium")          \
   X(16, "IID3", "ID3v1 block")
 
 #endif
