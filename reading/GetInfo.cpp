@@ -22,7 +22,10 @@ void ScanToSync(ByteReader& reader) {
 
 // The data chunk of a WAVE file, found by its first two letters: read until a
 // 'd', then one more byte; if that is not 'a' the search goes on behind it,
-// so the byte that failed to be 'a' never starts a match of its own.
+// so the byte that failed to be 'a' never starts a match of its own. The
+// looser match is the reader's of old, and what it finds is only shown;
+// the writer, which decides which bytes a rewrite keeps, matches all four
+// letters of "data".
 void FindWaveData(ByteReader& reader) {
   for (;;) {
     if (!reader.FindByte('d')) Fail(Win32Error::HandleEof);

@@ -116,6 +116,13 @@ bool ScanRiffInfo(std::span<const std::uint8_t> trailer, TagInfo& info) {
 }
 
 bool ReadRiffTags(ByteReader& reader, std::int32_t audioBytes, TagInfo& info) {
+  // An RMP3 file's audio starts at 20 (the 12-byte RIFF header and the
+  // 8-byte data chunk header), so 20 + the data size is the first byte
+  // behind it; one more steps over the pad byte that follows odd audio (or
+  // over the "L" of "LIST", which the id scan does not need). WAVE files
+  // get the same sum, which is behind the audio only when their head is as
+  // short; hosts built against the module read it so, and the vomtrail
+  // command reaches the lists of longer heads itself.
   const std::int64_t start = std::int64_t{audioBytes} + 21;
   reader.Seek(start);
   std::array<std::uint8_t, kRiffTrailerSize> trailer{};
@@ -141,7 +148,10 @@ std::int32_t ReadId3v1Trailer(ByteReader& reader, TagInfo& info) {
   if (info.TagKind != VT_TAG_ID3V2) info.TagKind = VT_TAG_ID3V10;
   reader.Read(std::span<std::uint8_t>(block.data() + 3, 125));
   StoreId3v1Fields(block, info, true);
-  return static_cast<std::int32_t>(size - 132);  // the block and 4 more
+  // The block and 4 bytes more: the count of audio bytes has always been
+  // made so, and the frame counts hosts show follow from it (the 4 bytes
+  // change a count by one frame at most).
+  return static_cast<std::int32_t>(size - 132);
 }
 
 }  // namespace vomtrail

@@ -12,7 +12,11 @@ namespace vomtrail {
 
 class ByteReader;
 
-// Bytes behind the RIFF audio that are scanned for INFO ids.
+// Bytes behind the RIFF audio that are scanned for INFO ids: positions 0 to
+// 1000. They hold the whole list the module writes while its texts are
+// short (310 bytes when all are empty); longer texts push the "IID3" chunk
+// out of the window, and its block is then found again as the file's last
+// 128 bytes, which is where the module's writer puts it.
 inline constexpr std::size_t kRiffTrailerSize = 1001;
 
 // A text of 0 to 256 bytes: bytes[start .. start + count] up to the first
@@ -32,7 +36,8 @@ std::span<const std::uint8_t> RightTrim(std::span<const std::uint8_t> text);
 // hit; an "IID3" hit is read as an ID3v1 block. True when "IID3" was found.
 bool ScanRiffInfo(std::span<const std::uint8_t> trailer, TagInfo& info);
 
-// The body of an "IID3" chunk (its first 128 bytes): texts untrimmed, the
+// The body of an "IID3" chunk: the 256-byte chunk text buffer whose first
+// 128 bytes are the block (the scan copied them there). Texts untrimmed, the
 // marker not tested.
 void ReadIid3Body(std::span<const std::uint8_t, 256> body, TagInfo& info);
 

@@ -11,8 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ "${BENCH_SKIP_DEPS:-0}" != 1 ]; then
-  bash scripts/install-deps.sh
-  bash scripts/install-bench-deps.sh
+  bash scripts/install/bench.sh
 fi
 
 native=build/bench-native
@@ -23,7 +22,7 @@ if cmake --build "$native" -j2 --target taglib_reader taglib_save >/dev/null 2>&
 # Wine runs the DLL as a 32-bit program; where the kernel cannot run those,
 # the Wine rows say so (timings from a virtual machine under software
 # emulation would measure the emulator, not the module).
-source scripts/can-run-32bit.sh
+source scripts/lib/can-run-32bit.sh
 mingw_args=()
 if [ "${BENCH_SKIP_WINE:-0}" = 1 ]; then
   mingw_args=(--wine-not-measured "BENCH_SKIP_WINE=1 was given")
@@ -31,8 +30,10 @@ elif ! vt_can_run_32bit; then
   mingw_args=(--wine-not-measured "$(vt_no_32bit_reason)")
   echo "Wine rows not measured: $(vt_no_32bit_reason)"
 else
-  # shellcheck source=wine-env.sh
-  source scripts/wine-env.sh
+  # The tests' install gave Wine where this machine can run it.
+  bash scripts/install/windows-tests.sh >/dev/null || true
+  # shellcheck source=lib/wine-env.sh
+  source scripts/lib/wine-env.sh
   mingw=build/bench-mingw
   cmake --preset mingw -B "$mingw" >/dev/null
   cmake --build "$mingw" -j2 --target Vomtrail wine_reader

@@ -1,26 +1,21 @@
 #!/usr/bin/env bash
-# The README's main command: installs what is needed, builds the native
-# library and the vomtrail command (nothing else: no tests, no benchmarks),
-# shows the tags of the sample files with `vomtrail info`, then edits copies
-# with `vomtrail set` and shows them again. The samples in samples/ stay as
-# they are. It shows the Linux build only; the Windows DLL is tested by
-# scripts/test.sh.
+# The README's main command: installs what building needs (the compiler,
+# CMake, Ninja and the command's header-only libraries; nothing for the tests
+# or the Windows build), builds the native library and the vomtrail command
+# in the `library` preset (no tests, no benchmarks), shows the tags of the
+# sample files with `vomtrail info`, then edits copies with `vomtrail set`
+# and shows them again. The samples in samples/ stay as they are. It shows
+# the Linux build only; the Windows DLL is tested by scripts/test.sh.
 #
-# VOMTRAIL_BUILD_DIR builds elsewhere than build/native.
+# VOMTRAIL_BUILD_DIR builds elsewhere than build/library.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install/build.sh
 
-if [ -n "${VOMTRAIL_BUILD_DIR:-}" ]; then
-  build="$VOMTRAIL_BUILD_DIR"
-  cmake --preset native -B "$build" >/dev/null
-  cmake --build "$build" --target vomtrail_host
-else
-  build=build/native
-  cmake --preset native >/dev/null
-  cmake --build --preset native --target vomtrail_host
-fi
+build="${VOMTRAIL_BUILD_DIR:-build/library}"
+cmake --preset library -B "$build" >/dev/null
+cmake --build "$build" --target vomtrail_host
 vomtrail="$build/host/vomtrail"
 
 work="$(mktemp -d)"
@@ -28,7 +23,7 @@ trap 'rm -rf "$work"' EXIT
 
 step() { printf '\n\033[1m== %s\033[0m\n' "$*"; }
 
-source scripts/can-run-32bit.sh
+source scripts/lib/can-run-32bit.sh
 if vt_can_run_32bit; then
   echo "This demo shows the Linux build of the module; scripts/test.sh runs Vomtrail.dll under Wine."
 else

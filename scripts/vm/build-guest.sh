@@ -36,6 +36,13 @@ mirror="${mirror:-http://deb.debian.org/debian}"
 for tool in debootstrap mkfs.ext4 qemu-system-x86_64; do
   command -v "$tool" >/dev/null || { log "missing $tool"; exit 1; }
 done
+# Exit status 3 means "no route to the mirror": the one reason the caller
+# may take for skipping the Windows tests. Every other failure is 1.
+if ! python3 -c 'import sys, urllib.request; urllib.request.urlopen(sys.argv[1] + "/dists/bookworm/Release", timeout=30)' \
+  "$mirror" 2>/dev/null; then
+  log "the package mirror $mirror cannot be reached"
+  exit 3
+fi
 
 mkdir -p "$cache"
 # Earlier guests (other keys) are of no further use; they take gigabytes.
@@ -54,8 +61,18 @@ rootfs="$work/rootfs"
 
 started=$SECONDS
 log "debootstrap Debian 12 from $mirror (a few minutes)"
-debootstrap --variant=minbase --include=linux-image-amd64,python3 bookworm "$rootfs" "$mirror" \
-  >"$work/debootstrap.log" 2>&1 || { tail -n 30 "$work/debootstrap.log" >&2; exit 1; }
+# A second try for a mirror that had a bad moment.
+for try in 1 2; do
+  if debootstrap --variant=minbase --include=linux-image-amd64,python3 bookworm "$rootfs" "$mirror" \
+    >"$work/debootstrap.log" 2>&1; then
+    break
+  fi
+  tail -n 30 "$work/debootstrap.log" >&2
+  [ "$try" = 2 ] && exit 1
+  unmount_below "$rootfs"
+  rm -rf "$rootfs"
+  sleep 30
+done
 
 # The host's apt settings (date checks of a snapshot mirror, proxies) hold
 # for the guest's installs too.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # What the Windows-test guest runs, in the clone at the host's own path: the
 # mingw build's CTest suite under Wine (the tests a host with 32-bit support
-# would run, less the image checks that ran on the host), then the Windows half of scripts/compare-builds.sh when the host has
-# prepared a corpus for it. Its output reaches the host's log through the
+# would run, less the image checks that ran on the host), then the Windows
+# half of tests/wine/compare-builds.sh when the host has prepared a corpus
+# for it. Its output reaches the host's log through the
 # serial console; the Windows dumps and the statuses go to VT_RESULTS.
 set -uo pipefail
 results="${VT_RESULTS:?}"
@@ -10,7 +11,7 @@ started=$SECONDS
 
 # A fresh prefix in the guest's throw-away overlay: wineboot takes the
 # better part of a minute under emulation.
-source scripts/wine-env.sh
+source scripts/lib/wine-env.sh
 echo "guest: Wine prefix ready after $((SECONDS - started)) s"
 
 # The checks of the DLL's image need no Wine and ran on the host already.
@@ -21,7 +22,7 @@ echo "guest: mingw tests ended with status $ctest_status after $((SECONDS - star
 
 compare_status=0
 if [ -f build/vm-compare/corpus/corpus.list ]; then
-  bash scripts/compare-builds.sh windows build/vm-compare build/mingw
+  bash tests/wine/compare-builds.sh windows build/vm-compare build/mingw
   compare_status=$?
   cp build/vm-compare/windows-*.dump "$results/" 2>/dev/null || compare_status=1
   echo "guest: Windows dumps ended with status $compare_status after $((SECONDS - started)) s"

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Runs the Windows tests inside a virtual machine, for a machine whose
 # kernel cannot run 32-bit programs: the mingw build's CTest suite under
-# Wine and, given a corpus prepared by `scripts/compare-builds.sh prepare`,
+# Wine and, given a corpus prepared by `tests/wine/compare-builds.sh prepare`,
 # the Windows half of the native-against-DLL comparison.
 #
 #   scripts/vm/run-windows-tests.sh BUILD_MINGW [COMPARE_WORK]
 #
-# The guest comes from scripts/vm/build-guest.sh (cached). qemu emulates the
-# processor in software (there is no KVM here), so the guest is slow to
-# start but runs the suite in minutes. Exit status: 0 when every test
-# passed, 1 when any failed or the guest did not finish, 3 when no guest
-# could be built (the caller decides what that means).
+# The guest comes from scripts/vm/build-guest.sh (cached). qemu uses KVM
+# where /dev/kvm answers, and otherwise emulates the processor in software,
+# slow to start but done in minutes. Exit status: 0 when every test passed;
+# 3 when no guest can be made at all (no qemu-system, or no route to the
+# package mirror to build one), which the caller may take as a reason to
+# skip; 1 for everything else: a test failed, the guest did not finish, or
+# building the guest failed for another reason (a script fault, a full disk).
 #   VT_VM_TIMEOUT  seconds before the guest is stopped (default 2400)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -22,10 +24,27 @@ for tool in qemu-system-x86_64 mkfs.ext4; do
   command -v "$tool" >/dev/null || { log "no guest can be started: $tool is missing"; exit 3; }
 done
 # The guest's folder is the last line build-guest.sh prints on stdout.
-if ! guest="$(bash "$root/scripts/vm/build-guest.sh" | tail -n1)" || [ ! -f "$guest/ready" ]; then
-  log "no guest could be built"
+build_status=0
+guest="$(bash "$root/scripts/vm/build-guest.sh" | tail -n1)" || build_status=$?
+if [ "$build_status" = 3 ]; then
+  log "no guest can be built: the package mirror cannot be reached"
   exit 3
 fi
+if [ "$build_status" != 0 ] || [ ! -f "$guest/ready" ]; then
+  log "building the guest failed (status $build_status)"
+  exit 1
+fi
+
+# KVM where the machine offers it (a guest start then takes seconds, not a
+# minute); software emulation otherwise. With emulation, a plain 64-bit
+# model with the extensions Wine's code expects: with "max" the guest kernel
+# oopses on Wine's 32-bit code.
+accel=(-accel tcg,thread=multi -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt)
+if [ -w /dev/kvm ] && echo quit | timeout 30 qemu-system-x86_64 -accel kvm -cpu host -machine pc \
+  -display none -nodefaults -monitor stdio >/dev/null 2>&1; then
+  accel=(-accel kvm -cpu host)
+fi
+log "accelerator: ${accel[*]}"
 
 # The job disk: the clone without its other builds, the mingw build, the
 # prepared corpus, and what the guest is to run.
@@ -50,12 +69,9 @@ truncate -s 1G "$job/results.img"
 log "starting the guest (software emulation; output follows)"
 started=$SECONDS
 set +e
-# -cpu: a plain 64-bit model with the extensions Wine's code expects; with
-# "max" the guest kernel oopses on Wine's 32-bit code.
 timeout "${VT_VM_TIMEOUT:-2400}" qemu-system-x86_64 \
   -display none -no-reboot -nodefaults -serial stdio -monitor none \
-  -accel tcg,thread=multi -smp 2 -m 3072 \
-  -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt \
+  "${accel[@]}" -smp 2 -m 3072 \
   -kernel "$guest/vmlinuz" -initrd "$guest/initrd.img" \
   -append "root=/dev/vda rw console=ttyS0 init=/vt-guest-init panic=1 quiet loglevel=3" \
   -drive "file=$guest/root.img,format=raw,if=virtio,snapshot=on" \

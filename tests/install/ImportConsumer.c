@@ -18,5 +18,8 @@ int main(void) {
   code = SetInfo(&name, &info, 0);
   printf("version %.*s, SetInfo on a missing file: %d\n", version.Length, (const char*)version.Text,
          (int)code);
-  return version.Length == strlen(VT_EXPECTED_VERSION) && memcmp(version.Text, VT_EXPECTED_VERSION, version.Length) == 0 && code == VT_FILE_NOT_FOUND ? 0 : 1;
+  return version.Length == strlen(VT_EXPECTED_VERSION) &&
+                 memcmp(version.Text, VT_EXPECTED_VERSION, version.Length) == 0 && code == VT_FILE_NOT_FOUND
+             ? 0
+             : 1;
 }

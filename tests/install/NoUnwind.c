@@ -37,10 +37,11 @@ static void WriteFile(const char* path, const void* bytes, size_t count) {
 }
 
 /* expected: the code GetInfoResult must give, or 0 for "any failure code"
- * (damaged files: which byte runs out first is not the point). SetInfo may
- * refuse a mode before it opens the file, so any failure code will do; on a
- * damaged file it may even succeed. */
-static void FailEverywhere(const char* path, int32_t expected, int damaged) {
+ * (damaged files: which byte runs out first is not the point). writes: the
+ * codes SetInfo must give in modes 0, 1 and 2, each on the file as it was
+ * (bytes, when not NULL, are written to path again before every call). */
+static void FailEverywhere(const char* path, int32_t expected, const int32_t writes[3], const void* bytes,
+                           size_t count) {
   const Str255 name = Name(path);
   TagInfo info;
   int32_t mode;
@@ -48,8 +49,15 @@ static void FailEverywhere(const char* path, int32_t expected, int damaged) {
   const int32_t code = GetInfoResult(&name, &info);
   Expect(expected != 0 ? code == expected : code != 0, "GetInfoResult", path, code);
   for (mode = 0; mode <= 2; ++mode) {
-    const int32_t result = SetInfo(&name, &info, mode);
-    Expect(damaged || result != 0, "SetInfo", path, result);
+    TagInfo record = info;
+    int32_t result;
+    if (bytes != NULL) WriteFile(path, bytes, count);
+    result = SetInfo(&name, &record, mode);
+    Expect(result == writes[mode],
+           mode == 0   ? "SetInfo mode 0"
+           : mode == 1 ? "SetInfo mode 1"
+                       : "SetInfo mode 2",
+           path, result);
   }
 }
 
@@ -65,18 +73,31 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  snprintf(path, sizeof path, "%s/no-such-file.mp3", argv[2]);
-  FailEverywhere(path, VT_FILE_NOT_FOUND, 0);
-  snprintf(path, sizeof path, "%s/no-such-folder/a.mp3", argv[2]);
-  FailEverywhere(path, VT_PATH_NOT_FOUND, 0);
-  FailEverywhere(argv[2], 0, 0);
-  FailEverywhere("", VT_INVALID_NAME, 0);
-  snprintf(path, sizeof path, "%s/cut-id3v2.mp3", argv[2]);
-  WriteFile(path, kCutTag, sizeof kCutTag);
-  FailEverywhere(path, 0, 1);
-  snprintf(path, sizeof path, "%s/cut-riff.wav", argv[2]);
-  WriteFile(path, kCutRiff, sizeof kCutRiff);
-  FailEverywhere(path, 0, 1);
+  /* A name that cannot be opened fails every write mode that opens the
+   * file; mode 2 on a record of kind 0 is refused before any opening. */
+  {
+    static const int32_t kMissing[3] = {VT_FILE_NOT_FOUND, VT_FILE_NOT_FOUND, VT_NOT_SUPPORTED};
+    static const int32_t kNoFolder[3] = {VT_PATH_NOT_FOUND, VT_PATH_NOT_FOUND, VT_NOT_SUPPORTED};
+    static const int32_t kFolder[3] = {VT_ACCESS_DENIED, VT_ACCESS_DENIED, VT_NOT_SUPPORTED};
+    static const int32_t kEmpty[3] = {VT_INVALID_NAME, VT_INVALID_NAME, VT_INVALID_NAME};
+    /* Twelve bytes behind an ID3v2 header whose size points past the end:
+     * unreadable, but the write modes take the bytes as a bare stream. */
+    static const int32_t kCutTagWrites[3] = {VT_OK, VT_OK, VT_NOT_SUPPORTED};
+    /* A WAVE head cut before any "data": nothing to write from. */
+    static const int32_t kCutRiffWrites[3] = {VT_INVALID_DATA, VT_INVALID_DATA, VT_INVALID_DATA};
+    snprintf(path, sizeof path, "%s/no-such-file.mp3", argv[2]);
+    FailEverywhere(path, VT_FILE_NOT_FOUND, kMissing, NULL, 0);
+    snprintf(path, sizeof path, "%s/no-such-folder/a.mp3", argv[2]);
+    FailEverywhere(path, VT_PATH_NOT_FOUND, kNoFolder, NULL, 0);
+    FailEverywhere(argv[2], VT_ACCESS_DENIED, kFolder, NULL, 0);
+    FailEverywhere("", VT_INVALID_NAME, kEmpty, NULL, 0);
+    snprintf(path, sizeof path, "%s/cut-id3v2.mp3", argv[2]);
+    WriteFile(path, kCutTag, sizeof kCutTag);
+    FailEverywhere(path, 0, kCutTagWrites, kCutTag, sizeof kCutTag);
+    snprintf(path, sizeof path, "%s/cut-riff.wav", argv[2]);
+    WriteFile(path, kCutRiff, sizeof kCutRiff);
+    FailEverywhere(path, 0, kCutRiffWrites, kCutRiff, sizeof kCutRiff);
+  }
 
   memset(&version, 0xFF, sizeof version);
   Expect(GetVersion(&version) == &version && version.Length == strlen(VT_EXPECTED_VERSION) &&

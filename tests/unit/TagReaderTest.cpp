@@ -90,7 +90,9 @@ TEST(ScanRiffInfo, TheLastHitWinsEvenInsideAnotherText) {
 
 TEST(ScanRiffInfo, HitsAtTheEndOfTheTrailerReadMissingBytesAsZero) {
   TagInfo info{};
-  // "INAM" in the last four positions: no size byte, so the size is 0.
+  SetItem(info, 0, "held before");
+  // "INAM" in the last four positions: no size byte, so the size is 0 and
+  // the hit stores the empty text over what the item held.
   Bytes bytes(kRiffTrailerSize - 4, 'z');
   bytes.insert(bytes.end(), {'I', 'N', 'A', 'M'});
   ScanRiffInfo(bytes, info);

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes a corpus of MPEG audio files into OUTDIR for holding the Linux
-library and the Windows DLL against each other (scripts/compare-builds.sh).
+library and the Windows DLL against each other (tests/wine/compare-builds.sh).
 
 Usage: make_corpus.py OUTDIR
 

@@ -18,9 +18,10 @@ Str255 CountedName(const std::string& path) {
 
 }  // namespace
 
-TagInfo ReadTagInfo(const std::string& path) {
+TagInfo ReadTagInfo(const std::string& path) { return ReadTagInfoInto(path, TagInfo{}); }
+
+TagInfo ReadTagInfoInto(const std::string& path, TagInfo info) {
   const Str255 name = CountedName(path);
-  TagInfo info{};
   GetInfo(&name, &info);
   return info;
 }

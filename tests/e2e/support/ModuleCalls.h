@@ -14,6 +14,13 @@ namespace vomtrail::e2e {
 // for a file without tags). A failure leaves as the module's exception.
 TagInfo ReadTagInfo(const std::string& path);
 
+// GetInfo on a record the caller filled: what the module leaves alone shows
+// as the caller's values, not as zeros that look like read ones.
+TagInfo ReadTagInfoInto(const std::string& path, TagInfo info);
+
+// A track number no file holds, for records whose Track must be seen to stay.
+inline constexpr std::int32_t kUntouchedTrack = 0x5A5A;
+
 // SetInfo; returns its result (0, or the Win32 error code).
 std::int32_t WriteTagInfo(const std::string& path, TagInfo& info, std::int32_t mode);
 

@@ -1,4 +1,4 @@
-# Sourced by the scripts that run Windows programs: a Wine prefix of the
+# Sourced (not run) by the scripts that run Windows programs: a Wine prefix of the
 # project's own, quiet, without the Mono and Gecko installers.
 export WINEPREFIX="${WINEPREFIX:-$HOME/.cache/vomtrail-wine}"
 export WINEDEBUG="${WINEDEBUG:--all}"

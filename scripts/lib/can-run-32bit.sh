@@ -1,4 +1,4 @@
-# Sourced by the scripts that run Windows programs. Wine runs the DLL as a
+# Sourced (not run) by the scripts that run Windows programs. Wine runs the DLL as a
 # 32-bit Linux process, which some kernels refuse (IA-32 emulation switched
 # off: exec gives "Exec format error"). vt_can_run_32bit answers by trying:
 # it runs the 32-bit dynamic loader that Wine's own i386 packages bring.

@@ -5,16 +5,16 @@
 # every record and rewritten file must agree. Exits non-zero on any
 # difference and prints the first differing offsets.
 #
-# Usage: scripts/compare-builds.sh BUILD_NATIVE BUILD_MINGW
-#   e.g. scripts/compare-builds.sh build/native build/mingw
+# Usage: tests/wine/compare-builds.sh BUILD_NATIVE BUILD_MINGW
+#   e.g. tests/wine/compare-builds.sh build/native build/mingw
 #
 # The three steps can also run apart, for a machine that runs the Windows
 # half inside a virtual machine (scripts/vm/):
-#   scripts/compare-builds.sh prepare WORK BUILD_NATIVE   corpus, Linux dumps
-#   scripts/compare-builds.sh windows WORK BUILD_MINGW    Windows dumps (Wine)
-#   scripts/compare-builds.sh compare WORK                the comparison
+#   tests/wine/compare-builds.sh prepare WORK BUILD_NATIVE   corpus, Linux dumps
+#   tests/wine/compare-builds.sh windows WORK BUILD_MINGW    Windows dumps (Wine)
+#   tests/wine/compare-builds.sh compare WORK                the comparison
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
 # Two fills: bytes the module does not write must come back as the host
 # left them, whatever they were.
 fills=(0xAA 0x00)
@@ -50,7 +50,7 @@ windows() {
   mingw="$(cd "$2" && pwd)"
   need "$mingw/Vomtrail.dll" "$mingw/tests/wine/vt_record_dump.exe"
   mapfile -t files <"$work/corpus/corpus.list"
-  source "$root/scripts/wine-env.sh"
+  source "$root/scripts/lib/wine-env.sh"
   for fill in "${fills[@]}"; do
     (cd "$work/corpus" &&
       wine "$mingw/tests/wine/vt_record_dump.exe" "$mingw/Vomtrail.dll" "../windows-$fill.dump" \
