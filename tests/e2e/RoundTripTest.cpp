@@ -270,8 +270,8 @@ TEST(WaveRoundTripTest, LongHeadPutsTheNewChunksOutOfTheReadersReach) {
   while (at + 8 <= written.size()) {
     const std::string id(written.begin() + static_cast<std::ptrdiff_t>(at),
                          written.begin() + static_cast<std::ptrdiff_t>(at) + 4);
-    const std::size_t size = written[at + 4] | written[at + 5] << 8 | written[at + 6] << 16 |
-                             static_cast<std::size_t>(written[at + 7]) << 24;
+    const std::size_t size = std::size_t{written[at + 4]} | std::size_t{written[at + 5]} << 8 |
+                             std::size_t{written[at + 6]} << 16 | std::size_t{written[at + 7]} << 24;
     if (id == "data") dataSize = size;
     if (id == "LIST") list = at;
     at += 8 + size + size % 2;
