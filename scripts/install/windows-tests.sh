@@ -25,7 +25,13 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   added_i386=1
   VT_APT_UPDATED=""  # the new architecture's lists
 fi
-if vt_apt_install wine wine32:i386 2>/dev/null; then exit 0; fi
+log=$(mktemp)
+if vt_apt_install wine wine32:i386 >"$log" 2>&1; then
+  rm -f "$log"
+  exit 0
+fi
+grep -E '^(E|W):|install:' "$log" | tail -n 4 >&2
+rm -f "$log"
 
 # Typically the mirror's i386 lists are older or newer than the amd64 ones
 # the machine already installed from, and the two halves of Wine cannot
