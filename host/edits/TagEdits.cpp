@@ -76,8 +76,7 @@ std::string WritableInfoIds() {
   std::string list;
   for (const InfoId& known : kInfoIds)
     if (IsWritableInfoItem(known.item))
-      list +=
-          (list.empty() ? "" : ", ") + std::string(known.id) + " (" + std::string(known.description) + ")";
+      list += (list.empty() ? "" : ", ") + std::string(known.id) + " " + std::string(known.description);
   return list;
 }
 

@@ -40,7 +40,8 @@ struct TagEdits {
 // unknown code page).
 std::variant<TagEdits, std::string> PrepareEdits(const EditOptions& options);
 
-// The INFO ids --info takes, with what each means: "INAM (title), ...".
+// The INFO ids --info takes, with what each means: "INAM title, IART
+// artist, ...".
 std::string WritableInfoIds();
 
 // Whether any title, artist, album, year, comment, track or genre changes.
