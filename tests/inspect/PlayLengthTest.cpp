@@ -33,25 +33,30 @@ std::string Frame(std::string_view counter = "", std::uint32_t frames = 0) {
   return frame.Zeros(417 - 4 - 32 - (counter.empty() ? 0 : 12)).Get();
 }
 
-TEST(PlayLength, FromTheRecordsXingCount) {
-  TagInfo info = Mpeg1Record();
-  info.Vbr = 1;
-  info.FrameCount = 441;
-  const auto length = LengthOf(Frame("Xing", 441), info);
-  ASSERT_TRUE(length);
-  EXPECT_EQ(length->source, LengthSource::Xing);
-  EXPECT_EQ(length->frames, 441u);
-  EXPECT_DOUBLE_EQ(length->seconds, 441.0 * 1152 / 44100);
-}
-
-TEST(PlayLength, FromAnInfoHeaderAtHalfTheSamplesForMpeg2) {
-  TagInfo info = Mpeg1Record();
-  info.MpegVersion = 2;
-  info.SampleRate = 22050;
-  const auto length = LengthOf(Frame("Info", 100), info);
-  ASSERT_TRUE(length);
-  EXPECT_EQ(length->source, LengthSource::Info);
-  EXPECT_DOUBLE_EQ(length->seconds, 100.0 * 576 / 22050);
+// The record's own Xing count, else the probe's header, at the record's
+// samples per frame: 1152 for MPEG-1 Layer III, 576 for MPEG-2.
+TEST(PlayLength, FromAFrameCount) {
+  TagInfo xing = Mpeg1Record();
+  xing.Vbr = 1;
+  xing.FrameCount = 441;
+  TagInfo mpeg2 = Mpeg1Record();
+  mpeg2.MpegVersion = 2;
+  mpeg2.SampleRate = 22050;
+  struct Case {
+    const TagInfo& info;
+    std::string file;
+    LengthSource source;
+    std::uint32_t frames;
+    double seconds;
+  };
+  for (const Case& c : {Case{xing, Frame("Xing", 441), LengthSource::Xing, 441, 441.0 * 1152 / 44100},
+                        Case{mpeg2, Frame("Info", 100), LengthSource::Info, 100, 100.0 * 576 / 22050}}) {
+    const auto length = LengthOf(c.file, c.info);
+    ASSERT_TRUE(length);
+    EXPECT_EQ(length->source, c.source);
+    EXPECT_EQ(length->frames, c.frames);
+    EXPECT_DOUBLE_EQ(length->seconds, c.seconds);
+  }
 }
 
 TEST(PlayLength, EstimateWithoutTheTags) {
