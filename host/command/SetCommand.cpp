@@ -11,6 +11,7 @@
 #include "command/Messages.h"
 #include "command/Progress.h"
 #include "edits/InfoCarry.h"
+#include "report/FileWords.h"
 #include "report/OutputEscape.h"
 #include "system/FileKeeping.h"
 #include "system/FileNames.h"
@@ -40,19 +41,12 @@ int ModeFor(const std::optional<int>& mode, const TagInfo& info) {
   }
 }
 
-char Hex(unsigned digit) { return "0123456789abcdef"[digit & 15u]; }
-
 // Why a WAVE file must not become an MP3 or RMP3 file: those forms keep only
 // the data chunk's bytes, which is right for MPEG audio and throws PCM away.
 std::string PcmRefusal(const FileProbe& probe, int mode) {
   std::string what = "has no fmt chunk that shows MPEG audio";
-  if (probe.riff->format) {
-    const std::uint16_t tag = probe.riff->format->tag;
-    what = "holds audio of format 0x";
-    for (int shift = 12; shift >= 0; shift -= 4) what += Hex(static_cast<unsigned>(tag >> shift));
-    what += tag == vtinspect::kFormatPcm ? " (PCM)" : "";
-    what += ", not MPEG";
-  }
+  if (probe.riff->format)
+    what = "holds audio of format " + WaveFormatName(probe.riff->format->tag) + ", not MPEG";
   return "the WAVE file " + what + "; writing it as " + ModeName(mode) +
          " would throw its audio away (--force does it anyway)";
 }

@@ -1,22 +1,20 @@
 #include "report/FileReport.h"
 
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 #include "Blanks.h"
 #include "Genres.h"
 #include "PlayLength.h"
 #include "Record.h"
+#include "report/FileWords.h"
 #include "report/OutputEscape.h"
 #include "system/TextCodec.h"
 
 namespace vthost {
 namespace {
 
-using vtinspect::Container;
 using vtinspect::FileProbe;
-using vtinspect::LengthSource;
 using vtinspect::PlayLength;
 using Shape = Field::Shape;
 
@@ -24,114 +22,11 @@ constexpr const char* kChannelModes[] = {"stereo", "joint stereo", "dual channel
 constexpr const char* kBeforeTheAudio = "  (list before the audio)";
 constexpr const char* kBehindTheAudio = "  (behind the audio)";
 
-std::string Printed(const char* format, double value) {
-  char text[48];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
 // The record's stream fields are shown only when the inspection found a
 // valid frame header where the first frame belongs: the module decodes any
 // bytes.
 bool HasStream(const FileView& file) {
   return file.recordRead && file.probe.frame && file.info.MpegFamily != 0;
-}
-
-std::string MpegName(const TagInfo& info) {
-  if (info.MpegFamily == 2) return "2.5";
-  return info.MpegVersion == 1 ? "1" : "2";
-}
-
-std::string MinutesAndSeconds(std::int32_t seconds) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
-  return text;
-}
-
-const char* ContainerName(Container container) {
-  switch (container) {
-    case Container::Mpeg:
-      return "mpeg";
-    case Container::Rmp3:
-      return "rmp3";
-    case Container::Wave:
-      return "wave";
-    default:
-      return "unknown";
-  }
-}
-
-std::string ContainerWords(const FileProbe& probe) {
-  if (probe.IsRiffAudio()) {
-    std::string words = probe.IsWave() ? "RIFF WAVE" : "RIFF RMP3";
-    if (probe.riff->Streamed()) words += ", data size unknown (streamed file)";
-    return words;
-  }
-  if (!probe.frame) return "none that vomtrail knows";
-  return probe.id3v2 ? "MPEG stream behind an ID3v2 tag" : "MPEG stream";
-}
-
-std::string Hex4(unsigned value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%04x", value & 0xFFFFu);
-  return text;
-}
-
-std::string WaveWords(const vtinspect::WaveFormat& format) {
-  return "WAVE audio of format " + Hex4(format.tag) + (format.tag == vtinspect::kFormatPcm ? " (PCM)" : "") +
-         ", " + std::to_string(format.channels) + (format.channels == 1 ? " channel, " : " channels, ") +
-         std::to_string(format.sampleRate) + " Hz; not MPEG audio";
-}
-
-std::string NotMpegWords(const FileProbe& probe) {
-  if (probe.IsNonMpegWave())
-    return probe.riff->format ? WaveWords(*probe.riff->format)
-                              : "WAVE file without a fmt chunk; not MPEG audio";
-  if (probe.IsRiffAudio()) return "no MPEG audio frame at the start of the data chunk";
-  if (!probe.frame)
-    return "not MPEG audio" +
-           (probe.looksLike.empty() ? std::string() : " (looks like " + probe.looksLike + ")");
-  return "no MPEG audio frame found";
-}
-
-const char* SourceName(LengthSource source) {
-  switch (source) {
-    case LengthSource::Xing:
-      return "xing";
-    case LengthSource::Info:
-      return "info";
-    case LengthSource::Vbri:
-      return "vbri";
-    case LengthSource::WaveByteRate:
-      return "wave";
-    default:
-      return "bitrate";
-  }
-}
-
-std::string SourceWords(const PlayLength& length) {
-  const std::string frames = length.frames ? std::to_string(*length.frames) + " frames" : "";
-  switch (length.source) {
-    case LengthSource::Xing:
-      return frames + " from the Xing header";
-    case LengthSource::Info:
-      return frames + " from the LAME Info header";
-    case LengthSource::Vbri:
-      return frames + " from the VBRI header";
-    case LengthSource::WaveByteRate:
-      return "from the data size and the byte rate";
-    default:
-      return "estimate from the first frame's bitrate and " + std::to_string(length.audioBytes) +
-             " audio bytes";
-  }
-}
-
-std::string LengthLine(const FileView& file, const PlayLength& length) {
-  std::string line = Printed("%.2f s", length.seconds) + " (" + SourceWords(length) + ")";
-  if (!HasStream(file)) return line;
-  if (length.source == LengthSource::Xing || length.source == LengthSource::Vbri) return line + ", VBR";
-  if (length.source == LengthSource::Info) return line + ", constant bitrate";
-  return line;
 }
 
 // The ID3v1.1 form is known by the track GetInfo wrote over the host's mark.
@@ -170,10 +65,6 @@ bool SameAsHead(const FileProbe& probe, std::string_view id, std::string_view by
   for (const vtinspect::InfoText& head : probe.riff->headInfo)
     if (head.id == id && head.bytes == bytes) return true;
   return false;
-}
-
-std::string Id3v2Version(const vtinspect::Id3v2AtStart& tag) {
-  return "2." + std::to_string(tag.major) + "." + std::to_string(tag.revision);
 }
 
 std::int64_t Signed(std::uint64_t value) { return static_cast<std::int64_t>(value); }
@@ -231,7 +122,7 @@ Field NotMpegFields(const FileProbe& probe) {
 
 Field LengthFields(const FileView& file, const PlayLength& length) {
   return Composite(
-      Shape::Group, "", "length", LengthLine(file, length),
+      Shape::Group, "", "length", LengthLine(length, HasStream(file)),
       {JsonOnly("seconds", std::round(length.seconds * 100) / 100),
        JsonOnly("seconds_source", std::string(SourceName(length.source))),
        JsonOnly("counted_frames", length.frames ? Scalar(std::int64_t{*length.frames}) : nullptr),
