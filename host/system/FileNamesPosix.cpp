@@ -14,6 +14,14 @@ namespace {
 
 constexpr std::size_t kLongestName = 255;
 
+// A folder is opened only to be named: O_PATH needs no right to list it,
+// just as the path itself needs none.
+#ifdef O_PATH
+constexpr int kFolderHandle = O_PATH;
+#else
+constexpr int kFolderHandle = O_RDONLY;
+#endif
+
 void Put(Str255& name, const std::string& bytes) {
   name.Length = static_cast<std::uint8_t>(bytes.size());
   std::memcpy(name.Text, bytes.data(), bytes.size());
@@ -43,7 +51,7 @@ ModuleName::ModuleName(const std::filesystem::path& path) {
   // file keeps its own name there and a new file beside it lands in the
   // same folder.
   const std::string parent = path.parent_path().native();
-  folder_ = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  folder_ = ::open(parent.empty() ? "." : parent.c_str(), kFolderHandle | O_DIRECTORY | O_CLOEXEC);
   if (folder_ < 0) {
     failure_ = FolderFailure(errno);
     return;
