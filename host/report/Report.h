@@ -1,8 +1,9 @@
 // What the command knows about a file, as one model that both outputs are
 // rendered from: a person's block of aligned lines and a script's JSON
 // object. A fact is a Field, with a JSON form (a member of the enclosing
-// object), a text form (a line "label  text"), or both; the renderers
-// know no field by name, so a fact added here appears in both outputs.
+// object), a text form (a line "label  text"), or both; a field with
+// members is a section. The renderers know no field by name, so a fact
+// added to a file's model (FileReport.cpp) appears in both outputs.
 #pragma once
 
 #include <cstdint>
