@@ -52,10 +52,12 @@ void CheckProbe(const FileProbe& probe, std::string_view file) {
   }
   if (probe.id3v2) FUZZ_CHECK(probe.id3v2->size >= 10, "an ID3v2 tag holds at least its header");
   if (probe.riff) {
-    if (probe.riff->dataOffset) FUZZ_CHECK(*probe.riff->dataOffset <= file.size(), "the data chunk starts in the file");
+    if (probe.riff->dataOffset)
+      FUZZ_CHECK(*probe.riff->dataOffset <= file.size(), "the data chunk starts in the file");
     for (const InfoText& text : probe.riff->headInfo) {
-      FUZZ_CHECK(text.offset + 8 <= file.size() && file.substr(static_cast<std::size_t>(text.offset), 4) == text.id,
-                 "a head text's offset is its sub-chunk's id in the file");
+      FUZZ_CHECK(
+          text.offset + 8 <= file.size() && file.substr(static_cast<std::size_t>(text.offset), 4) == text.id,
+          "a head text's offset is its sub-chunk's id in the file");
       FUZZ_CHECK(text.bytes.find('\0') == std::string::npos, "a text ends at its first zero byte");
     }
   }
