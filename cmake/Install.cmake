@@ -22,6 +22,18 @@ if(TARGET vomtrail_host)
   install(TARGETS vomtrail_host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 if(NOT WIN32)
+  # The ids --info takes, with what each means, from the one table of INFO
+  # ids; ISFT and IID3 the module writes itself.
+  file(STRINGS Plugin/InfoIds.h vt_info_rows REGEX "X\\([0-9]+, \"[A-Z0-9]+\", \"[^\"]*\"\\)")
+  string(REPLACE "\\" "" vt_info_rows "${vt_info_rows}")  # the macro's line ends would escape the list's ;
+  set(VT_MAN_INFO_IDS "")
+  foreach(row IN LISTS vt_info_rows)
+    string(REGEX REPLACE ".*X\\([0-9]+, \"([A-Z0-9]+)\", \"([^\"]*)\"\\).*" "\\1 \\2" entry "${row}")
+    if(NOT entry MATCHES "^(ISFT|IID3) ")
+      list(APPEND VT_MAN_INFO_IDS "${entry}")
+    endif()
+  endforeach()
+  list(JOIN VT_MAN_INFO_IDS ", " VT_MAN_INFO_IDS)
   configure_file(doc/vomtrail.1.in ${CMAKE_CURRENT_BINARY_DIR}/doc/vomtrail.1 @ONLY)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/vomtrail.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()

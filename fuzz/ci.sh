@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 build=${VT_FUZZ_BUILD:-build/fuzz}
 seconds=${VT_FUZZ_SECONDS:-60}
-targets=(fuzz_getinfo fuzz_setinfo)
+targets=(fuzz_getinfo fuzz_setinfo fuzz_inspect)
 
 cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"

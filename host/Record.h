@@ -1,19 +1,39 @@
-// Reading and writing the texts of the host's TagInfo record.
+// The host's TagInfo record as every room of the command uses it: which INFO
+// id each item holds, how a text is read from and stored into an item, and
+// the marks the command puts into a record before GetInfo fills it.
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <cstring>
-#include <string>
 #include <string_view>
 
+#include "InfoIds.h"
 #include "TagInfo.h"
 
 namespace vthost {
 
-// The RIFF INFO ids that give items 0 to 16 their meaning, in item order.
-inline constexpr std::array<std::string_view, VT_INFO_ITEM_COUNT> kInfoIds = {
-    "INAM", "IART", "IPRD", "ICMT", "IGNR", "IMP3", "ICOP", "ICRD", "IENG",
-    "ISRC", "ISFT", "IKEY", "ITCH", "ILYC", "ICMS", "IMED", "IID3"};
+struct InfoId {
+  int item;
+  std::string_view id;           // the four letters of the RIFF sub-chunk
+  std::string_view description;  // what a person knows it by
+};
+
+// Items 0 to 16 in item order, from the one table of INFO ids.
+#define VT_HOST_INFO_ID(item, id, description) InfoId{item, id, description},
+inline constexpr std::array<InfoId, VT_INFO_ITEM_COUNT> kInfoIds = {{VT_INFO_ID_TABLE(VT_HOST_INFO_ID)}};
+#undef VT_HOST_INFO_ID
+
+// The item that holds an INFO id, for ids the command names in its code.
+consteval int InfoItemOf(std::string_view id) {
+  for (const InfoId& known : kInfoIds)
+    if (known.id == id) return known.item;
+  throw "not an INFO id of the table";  // a compile error, never thrown
+}
+
+// The longest INFO text that reads back whole: the module takes only the low
+// byte of a chunk size, and a 255-byte text has the size 256, low byte 0.
+inline constexpr std::size_t kInfoTextWidth = 254;
 
 // A Track value GetInfo never writes: the host presets it to learn whether
 // the file's ID3v1 block had the track byte of the ID3v1.1 form.

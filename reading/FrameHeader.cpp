@@ -5,11 +5,11 @@ namespace vomtrail {
 std::int32_t LookupBitrate(unsigned index, const TagInfo& info) {
   int row;
   if (info.MpegFamily == 2) {
-    row = 6;
+    row = kMpeg25BitrateRow;
   } else if (info.MpegVersion == 1) {
-    row = info.Layer - 1;  // -1 for the reserved layer code 0
+    row = kMpeg1BitrateRow + info.Layer - 1;  // -1 for the reserved layer code 0
   } else {
-    row = info.Layer + 2;  // layer code 0 lands on row 2, MPEG-1 Layer III
+    row = kMpeg2BitrateRow + info.Layer - 1;  // layer code 0 lands on row 2, MPEG-1 Layer III
   }
   if (row < 0 || row >= static_cast<int>(kBitrateTable.size()) || index >= kBitrateTable[0].size()) return 0;
   return static_cast<std::int32_t>(kBitrateTable[static_cast<std::size_t>(row)][index]) * 1000;

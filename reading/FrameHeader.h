@@ -3,32 +3,12 @@
 // codes the tables hold no entry for give 0.
 #pragma once
 
-#include <array>
 #include <cstdint>
 
+#include "MpegTables.h"
 #include "TagInfo.h"
 
 namespace vomtrail {
-
-// kbit/s by row (stream and layer) and bitrate index 0 to 14; index 0 is
-// free format. Index 15 is reserved and has no column.
-inline constexpr std::array<std::array<std::uint16_t, 15>, 7> kBitrateTable = {{
-    {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},  // MPEG-1 Layer I
-    {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},     // MPEG-1 Layer II
-    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320},      // MPEG-1 Layer III
-    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},     // MPEG-2 Layer I
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // MPEG-2 Layer II
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // MPEG-2 Layer III
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},          // MPEG-2.5, every layer
-}};
-
-// Hz by row (MPEG-1, MPEG-2, MPEG-2.5) and sample-rate index 0 to 2; index 3
-// is reserved.
-inline constexpr std::array<std::array<std::uint16_t, 3>, 3> kSampleRateTable = {{
-    {44100, 48000, 32000},
-    {22050, 24000, 16000},
-    {11025, 12000, 8000},
-}};
 
 // bit/s for a bitrate index 0 to 15, given MpegFamily, MpegVersion and Layer.
 std::int32_t LookupBitrate(unsigned index, const TagInfo& info);

@@ -5,13 +5,13 @@
 #include "ByteOrder.h"
 #include "ByteReader.h"
 #include "FrameHeader.h"
+#include "MpegTables.h"
 
 namespace vomtrail {
 
 std::int32_t XingOffset(const TagInfo& info) {
   const bool mono = info.ChannelMode >= 12;
-  if (info.MpegVersion == 1) return mono ? 17 : 32;
-  return mono ? 9 : 17;
+  return SideInformationSize(info.MpegVersion == 1, mono);
 }
 
 std::int32_t XingDuration(std::int32_t frameCount) {

@@ -31,6 +31,21 @@ def run(*args, encoding="utf-8"):
     return done.returncode, out, err
 
 
+# Root may write any file: a test of what a user may not do runs the command
+# as the unprivileged user "nobody" when the tests run as root (as CI does).
+OTHER_USER = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+AS_ROOT = hasattr(os, "geteuid") and os.geteuid() == 0
+
+
+def run_unprivileged(*args):
+    """run(), as a user that the test's chmod binds."""
+    if not AS_ROOT:
+        return run(*args)
+    done = subprocess.run(OTHER_USER + [VOMTRAIL] + [str(a) for a in args], capture_output=True, timeout=120)
+    assert b"setpriv:" not in done.stderr, done.stderr
+    return done.returncode, done.stdout.decode("utf-8", "replace"), done.stderr.decode("utf-8", "replace")
+
+
 def info_json(path, *options):
     status, out, err = run("info", "--json", *options, path)
     assert status == 0, err
@@ -70,6 +85,11 @@ class Workspace(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="vomtrail-test-")
         self.addCleanup(shutil.rmtree, self.dir, True)
+
+    def open_to_others(self):
+        """Lets an unprivileged user into the workspace (mkdtemp makes it 0700)."""
+        os.chmod(self.dir, 0o755)
+        self.assertEqual(run_unprivileged("version")[0], 0, "the other user cannot run " + VOMTRAIL)
 
     def copy(self, sample, name=None):
         target = os.path.join(self.dir, name or sample)
@@ -346,11 +366,31 @@ class ErrorTests(Workspace):
             fcntl.flock(holder, fcntl.LOCK_EX)
             self.expect_failure(path, "the file is in use by another program")
 
-    @unittest.skipIf(hasattr(os, "geteuid") and os.geteuid() == 0, "root may write any file")
     def test_access_denied(self):
+        self.open_to_others()
         path = self.copy(MP3)
-        os.chmod(path, 0o444)
-        self.expect_failure(path, "access denied")
+        os.chmod(path, 0o644 if AS_ROOT else 0o444)  # readable, not writable, by the one who runs it
+        before = read(path)
+        status, _, err = run_unprivileged("set", "--title", "x", path)
+        self.assertEqual(status, 1, err)
+        self.assertIn(f"vomtrail: {path}: access denied", err)
+        self.assertUnchanged(path, before)
+        self.assertEqual(run_unprivileged("info", path)[0], 0)
+
+    def test_what_is_not_a_regular_file_says_what_it_is(self):
+        fifo = os.path.join(self.dir, "pipe.mp3")
+        os.mkfifo(fifo)
+        loop = os.path.join(self.dir, "loop.mp3")
+        os.symlink(loop + ".other", loop)
+        os.symlink(loop, loop + ".other")
+        for path, words in ((fifo, "is a FIFO (named pipe), not a regular file"),
+                            ("/dev/null", "is a device, not a regular file"),
+                            (loop, "too many levels of symbolic links")):
+            for command in ("info", "set"):
+                with self.subTest(path=path, command=command):
+                    self.expect_failure(path, words, command=command)
+        status, out, _ = run("info", "--json", fifo)
+        self.assertEqual((status, json.loads(out)["error"]), (1, "is a FIFO (named pipe), not a regular file"))
 
     def test_wave_mode_only_for_wave_files(self):
         self.expect_failure(self.copy(MP3), "only a WAVE file can be written as wave", "--to", "wave")
@@ -381,11 +421,43 @@ class ErrorTests(Workspace):
             f.truncate(2 ** 31)  # sparse: no disk space taken
         self.expect_failure(path, "the file is too large (2 GiB or more)", whole=False)
 
-    def test_name_longer_than_the_module_takes(self):
-        path = os.path.join(self.dir, "d" * 200, "n" * 60 + ".mp3")
-        os.makedirs(os.path.dirname(path))
-        shutil.copyfile(os.path.join(SAMPLES, MP3), path)
-        self.expect_failure(path, "the name is longer than 255 bytes")
+    def test_paths_longer_than_the_module_takes(self):
+        folder = os.path.join(self.dir, "d" * 200, "e" * 200)
+        os.makedirs(folder)
+        path = self.copy(MP3, os.path.join(folder, "n" * 60 + ".mp3"))
+        status, out, err = run("set", "--title", "Long way", path)
+        self.assertEqual((status, out), (0, f"{path}: written as mp3\n"), err)
+        self.assertEqual(info_json(path)["id3v1"]["title"], "Long way")
+        self.assertEqual(id3v1_block(path)[3:11], b"Long way")
+        # Only a file whose own name leaves no room for the folder's handle.
+        long_name = self.copy(MP3, os.path.join(folder, "n" * 245 + ".mp3"))
+        self.expect_failure(long_name, "the file's own name is too long for the module")
+        self.expect_failure(long_name, "the file's own name is too long for the module", command="info")
+
+    def test_an_unreadable_folder_in_a_walk_fails_the_run(self):
+        self.open_to_others()
+        self.copy(MP3, "a.mp3")
+        closed = os.path.join(self.dir, "closed")
+        os.mkdir(closed)
+        self.copy(MP3, os.path.join("closed", "b.mp3"))
+        os.chmod(closed, 0o700 if AS_ROOT else 0)
+        self.addCleanup(os.chmod, closed, 0o755)
+        status, out, err = run_unprivileged("info", "--json", self.dir)
+        self.assertEqual(status, 1, err)
+        self.assertEqual(err, f"vomtrail: {closed}: the folder cannot be read: access denied\n")
+        self.assertEqual([os.path.basename(json.loads(line)["file"]) for line in out.splitlines()], ["a.mp3"])
+
+    def test_track_with_a_total_keeps_the_track(self):
+        path = self.copy(RMP3)
+        status, _, err = run("set", "--track", "3/12", path)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(err, "vomtrail: --track 3/12: ID3v1 has no place for the total 12; the track is written "
+                              "as 3\n")
+        self.assertEqual(id3v1_block(path)[125:127], b"\x00\x03")
+        before = read(path)
+        for bad in ("3/", "/12", "3/x", "256/300"):
+            self.assertEqual(run("set", "--track", bad, path)[0], 2, bad)
+        self.assertUnchanged(path, before)
 
     def test_one_failure_does_not_stop_the_others(self):
         missing, good = os.path.join(self.dir, "missing.mp3"), self.copy(MP3)
@@ -441,10 +513,22 @@ class ProgressTests(Workspace):
         self.assertIn(b"[21/21] ", done.stdout)
         self.assertIn(b"\r\x1b[K", done.stdout)
 
+    def test_progress_names_are_escaped(self):
+        self.files(20)
+        shutil.copyfile(os.path.join(SAMPLES, RMP3), os.path.join(self.dir.encode(), b"z\x1b[2J\x9b.rmp3"))
+        done = subprocess.run(["script", "-qec", f"'{VOMTRAIL}' info '{self.dir}' >/dev/null", "/dev/null"],
+                              capture_output=True, timeout=60)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn(b"[21/21] ", done.stdout)
+        self.assertIn(b"z\\x1b[2J\\x9b.rmp3", done.stdout)
+        self.assertNotIn(b"\x1b[2J", done.stdout)
+
     def test_no_progress_line_for_few_files_or_without_a_terminal(self):
         self.files(20)
         done = subprocess.run(["script", "-qec", f"'{VOMTRAIL}' info '{self.dir}' >/dev/null", "/dev/null"],
                               capture_output=True, timeout=60)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertIn(b"/f19.rmp3", subprocess.run([VOMTRAIL, "info", self.dir], capture_output=True).stdout)
         self.assertNotIn(b"[20/20]", done.stdout)
         self.files(25)
         status, _, err = run("info", self.dir)
@@ -561,7 +645,9 @@ class NotMpegTests(EncodedFiles):
         image, flac, ogg, text = self.others()
         status, out, err = run("info", image, flac, ogg, text)
         self.assertEqual(status, 0, err)
-        for block, seems in zip(out.split("\n\n"), ("a PNG image", "FLAC audio", "an Ogg file", None)):
+        blocks = out.split("\n\n")
+        self.assertEqual(len(blocks), 4, out)
+        for block, seems in zip(blocks, ("a PNG image", "FLAC audio", "an Ogg file", None)):
             self.assertIn("stream     not MPEG audio" + (f" (looks like {seems})" if seems else "") + "\n", block)
             self.assertNotIn("MPEG-", block)
         report = info_json(flac)

@@ -1,0 +1,25 @@
+// The command line: the commands, the options of each, and their help.
+#pragma once
+
+#include <optional>
+
+#include "command/InfoCommand.h"
+#include "command/SetCommand.h"
+
+namespace vthost {
+
+enum class Command { Info, Set, Version };
+
+struct CommandLine {
+  Command command = Command::Version;
+  InfoOptions info;
+  SetOptions set;
+  // Set when the run ends here: help was asked for (0), or the command line
+  // is wrong (2, said on stderr).
+  std::optional<int> exitStatus;
+};
+
+// The arguments as UTF-8 (CommandLineUtf8), the program's name first.
+CommandLine ParseCommandLine(int argc, char** argv);
+
+}  // namespace vthost

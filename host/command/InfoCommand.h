@@ -1,0 +1,20 @@
+// `vomtrail info`: GetInfo on each file, beside the inspection of its bytes,
+// shown for a person or a script.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vthost {
+
+struct InfoOptions {
+  bool json = false;
+  bool allFiles = false;  // walk folders for every file, not only audio names
+  std::string encoding;
+  std::vector<std::string> paths;
+};
+
+// The exit status: 0 when every file was read, 1 when any failed.
+int RunInfo(const InfoOptions& options);
+
+}  // namespace vthost

@@ -1,0 +1,35 @@
+// A one-line progress display on stderr for long runs at a terminal. It is
+// for a person watching, so it stays away from pipes and files, and from
+// short runs where it would only flicker.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vthost {
+
+class Progress {
+ public:
+  static constexpr std::size_t kLeastFiles = 21;
+
+  explicit Progress(std::size_t total);
+  ~Progress();
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+
+  // Shows "[index/total] name" in place of the previous line, the name's
+  // control bytes escaped.
+  void Show(std::size_t index, const std::string& name);
+  // Erases the line, so that other output starts on a clean line.
+  void Clear();
+  // Clears the display of the run in progress, if any: called before every
+  // message, wherever it comes from.
+  static void ClearActive();
+
+ private:
+  std::size_t total_;
+  bool enabled_;
+  bool drawn_ = false;
+};
+
+}  // namespace vthost

@@ -1,0 +1,30 @@
+// `vomtrail set`: GetInfo, edit the record, SetInfo, for each file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "edits/TagEdits.h"
+
+namespace vthost {
+
+struct SetOptions {
+  EditOptions edits;
+  std::optional<int> mode;  // --to, as VT_MODE_*; without it a file keeps its form
+  bool force = false;
+  bool preserveTimes = false;
+  bool backup = false;
+  std::vector<std::string> files;
+};
+
+// The names --to takes for the write modes (VT_MODE_*): mp3, rmp3, wave.
+std::vector<std::string> ModeNames();
+const char* ModeName(int mode);
+int ModeNamed(const std::string& name);  // one of ModeNames()
+
+// The exit status: 0 when every file was written, 1 when any failed or was
+// refused, 2 for edits that cannot be made (nothing written).
+int RunSet(const SetOptions& options);
+
+}  // namespace vthost

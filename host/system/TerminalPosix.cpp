@@ -1,0 +1,14 @@
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "system/Terminal.h"
+
+namespace vthost {
+
+void PrepareProcess() { std::signal(SIGXFSZ, SIG_IGN); }
+
+bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
+
+}  // namespace vthost

@@ -1,0 +1,14 @@
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "system/Terminal.h"
+
+namespace vthost {
+
+void PrepareProcess() { ::SetConsoleOutputCP(CP_UTF8); }
+
+bool StderrIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
+
+}  // namespace vthost

@@ -1,0 +1,102 @@
+#include "RiffChunks.h"
+
+#include <utility>
+
+#include "Blanks.h"
+#include "platform/ByteOrder.h"
+
+namespace vtinspect {
+namespace {
+
+using vomtrail::LittleEndian16;
+using vomtrail::LittleEndian32;
+
+// Bounds on a walk through a damaged or hostile file: the number of chunks
+// looked at and the bytes of one LIST read into memory.
+constexpr int kMaxChunks = 4096;
+constexpr std::size_t kMaxListBytes = 1u << 20;
+
+bool IsChunkId(std::string_view id) {
+  for (const char c : id)
+    if (c < 0x20 || c > 0x7E) return false;
+  return id.size() == 4;
+}
+
+std::string TextOfChunk(std::string_view body) {
+  const std::size_t zero = body.find('\0');
+  if (zero != std::string_view::npos) body = body.substr(0, zero);
+  return std::string(WithoutTrailingBlanks(body));
+}
+
+RiffForm FormOf(std::string_view id) {
+  if (id == "WAVE") return RiffForm::Wave;
+  if (id == "RMP3") return RiffForm::Rmp3;
+  return RiffForm::Other;
+}
+
+}  // namespace
+
+std::vector<InfoText> ParseInfoList(std::string_view body, std::uint64_t base) {
+  std::vector<InfoText> texts;
+  std::size_t at = 0;
+  while (body.size() >= 8 && at <= body.size() - 8) {
+    const std::string_view id = body.substr(at, 4);
+    if (!IsChunkId(id)) break;
+    const std::uint64_t size = LittleEndian32(body, at + 4);
+    const std::size_t available = body.size() - at - 8;
+    const std::size_t taken = size < available ? static_cast<std::size_t>(size) : available;
+    texts.push_back({std::string(id), TextOfChunk(body.substr(at + 8, taken)), base + at});
+    const std::uint64_t next = at + 8 + size + (size & 1u);
+    if (next > body.size()) break;
+    at = static_cast<std::size_t>(next);
+  }
+  return texts;
+}
+
+RiffFacts WalkRiff(ByteSource& file) {
+  RiffFacts facts;
+  const std::string head = file.Read(0, 12);
+  if (head.size() < 12) {
+    facts.damaged = true;
+    return facts;
+  }
+  facts.form = FormOf(std::string_view(head).substr(8, 4));
+  std::uint64_t offset = 12;
+  for (int count = 0; count < kMaxChunks && offset < file.Size(); ++count) {
+    const std::string header = file.Read(offset, 8);
+    if (header.size() < 8 || !IsChunkId(std::string_view(header).substr(0, 4))) {
+      facts.damaged = true;
+      break;
+    }
+    const std::string_view id = std::string_view(header).substr(0, 4);
+    const std::uint32_t size = LittleEndian32(header, 4);
+    const std::uint64_t body = offset + 8;
+    if (id == "data") {
+      facts.dataOffset = body;
+      facts.dataSize = size;
+      break;  // behind the audio is the module's to read
+    }
+    if (id == "fmt " && size >= 2 && !facts.format) {
+      // The format tag alone decides what the audio is; the other fields
+      // stay 0 in a chunk too short to hold them.
+      std::string fmt = file.Read(body, size < 16 ? size : 16);
+      if (fmt.size() >= 2) {
+        fmt.resize(16, '\0');
+        facts.format = WaveFormat{LittleEndian16(fmt, 0), LittleEndian16(fmt, 2), LittleEndian32(fmt, 4),
+                                  LittleEndian32(fmt, 8)};
+      }
+    } else if (id == "LIST" && size >= 4 && file.Read(body, 4) == "INFO") {
+      const std::size_t want = size - 4 < kMaxListBytes ? size - 4 : kMaxListBytes;
+      const std::string list = file.Read(body + 4, want);
+      for (InfoText& text : ParseInfoList(list, body + 4)) facts.headInfo.push_back(std::move(text));
+    }
+    if (body + size > file.Size()) {
+      facts.damaged = true;
+      break;
+    }
+    offset = body + std::uint64_t{size} + (size & 1u);
+  }
+  return facts;
+}
+
+}  // namespace vtinspect

@@ -1,0 +1,61 @@
+// The walk through the chunks of a RIFF file. The module finds the data
+// chunk by a byte search and reads INFO texts only behind the audio; tools
+// such as ffmpeg write their LIST INFO before "data", and the inspection
+// reads that list itself, so that the command can show it and carry its
+// texts over an edit.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ByteSource.h"
+
+namespace vtinspect {
+
+inline constexpr std::uint16_t kFormatPcm = 0x0001;
+inline constexpr std::uint16_t kFormatMpeg = 0x0050;
+inline constexpr std::uint16_t kFormatMpegLayer3 = 0x0055;
+
+inline bool IsMpegFormat(std::uint16_t tag) { return tag == kFormatMpeg || tag == kFormatMpegLayer3; }
+
+// A data size the writer could not know: ffmpeg and others write all ones
+// when they stream a WAVE file to a pipe.
+inline constexpr std::uint32_t kStreamedSize = 0xFFFFFFFFu;
+
+// The RIFF forms the module reads and writes; any other is Other.
+enum class RiffForm { Wave, Rmp3, Other };
+
+struct WaveFormat {
+  std::uint16_t tag = 0;
+  std::uint16_t channels = 0;
+  std::uint32_t sampleRate = 0;
+  std::uint32_t byteRate = 0;
+};
+
+struct InfoText {
+  std::string id;
+  std::string bytes;     // up to the first zero byte, without trailing blanks
+  std::uint64_t offset;  // of the text's sub-chunk in the file
+};
+
+struct RiffFacts {
+  RiffForm form = RiffForm::Other;
+  std::optional<WaveFormat> format;
+  std::optional<std::uint64_t> dataOffset;  // first byte of the data chunk's body
+  std::uint32_t dataSize = 0;
+  std::vector<InfoText> headInfo;  // the LIST INFO texts in front of "data"
+  bool damaged = false;            // a chunk runs past the end or has no id
+  bool Streamed() const { return dataOffset && dataSize == kStreamedSize; }
+};
+
+// The chunks of a file that starts "RIFF", up to and including "data".
+RiffFacts WalkRiff(ByteSource& file);
+
+// The sub-chunks of a LIST INFO body (the bytes behind "INFO"); `base` is the
+// file offset of that body. Stops at the first sub-chunk without an id.
+std::vector<InfoText> ParseInfoList(std::string_view body, std::uint64_t base);
+
+}  // namespace vtinspect

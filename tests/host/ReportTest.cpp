@@ -1,0 +1,128 @@
+// The report of `vomtrail info`: the renderers on any fields, and the model
+// of a file built from bytes and a record written out here.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "FileProbe.h"
+#include "Record.h"
+#include "report/FileReport.h"
+#include "report/JsonRenderer.h"
+#include "report/TextRenderer.h"
+
+namespace vthost {
+namespace {
+
+using Shape = Field::Shape;
+
+vtinspect::FileProbe ProbeMemory(const std::string& bytes) {
+  vtinspect::MemoryBytes source(bytes);
+  return vtinspect::ProbeBytes(source);
+}
+
+TEST(ReportRenderers, EveryShapeInBothForms) {
+  const Report report{
+      "a\x1b.mp3",
+      {JsonOnly("file", std::string("a\x1b.mp3")), Both("size", std::int64_t{42}, "size", "42 bytes"),
+       Composite(Shape::Group, "", "stream", "two facts on one line",
+                 {JsonOnly("rate", 1.5), JsonOnly("mono", true)}),
+       Both("none", nullptr, "a long label here", "none"),
+       Composite(Shape::Object, "tag", "", "",
+                 {SameText("title", "title", "T\n"), JsonOnly("track", nullptr)}),
+       Composite(Shape::List, "list", "", "",
+                 {Composite(Shape::Group, "", "item", "one", {JsonOnly("id", std::string("A"))}),
+                  Composite(Shape::Group, "", "", "", {JsonOnly("id", std::string("B"))})})}};
+  EXPECT_EQ(RenderText(report),
+            "a\\x1b.mp3\n"
+            "  size       42 bytes\n"
+            "  stream     two facts on one line\n"
+            "  a long label here none\n"
+            "  title      T\\x0a\n"
+            "  item       one\n");
+  EXPECT_EQ(RenderJson(report),
+            R"({"file":"a\u001b.mp3","list":[{"id":"A"},{"id":"B"}],"mono":true,"none":null,"rate":1.5,)"
+            R"("size":42,"tag":{"title":"T\n","track":null}})");
+}
+
+// An MPEG-1 Layer III stream of 10 frames (a LAME Info header) with an
+// ID3v1.1 block, and the record GetInfo gives for it.
+struct Mp3File {
+  std::string bytes = std::string("\xFF\xFB\x90\x44", 4) + std::string(32, '\0') + "Info" +
+                      std::string("\0\0\0\x01\0\0\0\x0A", 8) + std::string(4180 - 48, '\0') + "TAG" +
+                      std::string(125, '\0');
+  TagInfo info = FreshRecord();
+  Mp3File() {
+    info.MpegFamily = info.MpegVersion = 1;
+    info.Layer = 3;
+    info.Bitrate = 128000;
+    info.SampleRate = 44100;
+    info.ChannelMode = 0x4;
+    info.Original = 1;
+    info.Duration = 1;
+    info.FrameCount = 9;
+    info.HasTag = 1;
+    info.TagKind = VT_TAG_ID3V11;
+    info.Track = 3;
+    Store(info.Items[VT_ITEM_TITLE], "Title");
+    Store(info.Items[VT_ITEM_YEAR], "1999");
+    Store(info.Items[VT_ITEM_GENRE], "\x11");
+  }
+};
+
+TEST(FileReport, AnMp3FileInBothForms) {
+  const Mp3File file;
+  const auto probe = ProbeMemory(file.bytes);
+  const std::string name = "song.mp3";
+  const Report report = DescribeFile({name, file.info, true, probe}, "CP1252");
+  EXPECT_EQ(RenderText(report),
+            "song.mp3\n"
+            "  stream     MPEG-1 layer 3, 128 kbit/s, 44100 Hz, joint stereo (mode extension 0)\n"
+            "  flags      crc no, padding 0, private 0, copyright 0, original 1, emphasis 0\n"
+            "  length     0.26 s (10 frames from the LAME Info header), constant bitrate\n"
+            "  container  MPEG stream\n"
+            "  size       4308 bytes\n"
+            "  ID3v1      version 1.1\n"
+            "  title      Title\n"
+            "  artist     \n"
+            "  album      \n"
+            "  year       1999\n"
+            "  comment    \n"
+            "  track      3\n"
+            "  genre      17 (Rock)\n");
+  EXPECT_EQ(
+      RenderJson(report),
+      R"({"audio_bytes":4180,"bitrate":128000,"channel_mode":"joint stereo","container":"mpeg",)"
+      R"("copyright":false,"counted_frames":10,"crc":false,"duration":1,"emphasis":0,"file":"song.mp3",)"
+      R"("frames":9,"id3v1":{"album":"","artist":"","comment":"","genre":17,"genre_name":"Rock",)"
+      R"("title":"Title","track":3,"version":"1.1","year":"1999"},"id3v2":false,"id3v2_tag":null,)"
+      R"("info":{},"info_head":[],"layer":3,"length":"0:01","mode_extension":0,"mpeg":"1",)"
+      R"("mpeg_audio":true,"ok":true,"original":true,"padding":false,"private":false,)"
+      R"("sample_rate":44100,"seconds":0.26,"seconds_source":"info","size":4308,"vbr":false})");
+}
+
+// A WAVE file whose data size is so small that the module's INFO scan, from
+// the data size plus 21, starts in the list before the audio.
+TEST(FileReport, TextsTheModuleFoundInTheHeadListAreShownOnce) {
+  const std::string list = std::string("INFOINAM\x04\0\0\0Head", 16) + std::string("ICMT\x03\0\0\0Own\0", 12);
+  const std::string bytes = std::string("RIFF\0\0\0\0WAVE", 12) + "LIST" + std::string("\x1C\0\0\0", 4) +
+                            list + "data" + std::string("\x04\0\0\0", 4) + std::string("\xFF\xFB\x90\0", 4);
+  TagInfo info = FreshRecord();
+  Store(info.Items[InfoItemOf("INAM")], "Head");
+  Store(info.Items[InfoItemOf("IART")], "Other");
+  const auto probe = ProbeMemory(bytes);
+  const std::string name = "w.wav";
+  const std::string text = RenderText(DescribeFile({name, info, true, probe}, "CP1252"));
+  EXPECT_NE(text.find("  INFO INAM  Head  (list before the audio)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  INFO ICMT  Own  (list before the audio)\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("  INFO IART  Other  (list before the audio)\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("INFO INAM"), text.rfind("INFO INAM")) << text;
+}
+
+TEST(FileReport, AFailureNamesTheFileAndTheCode) {
+  EXPECT_EQ(RenderJson(DescribeFailure("bad\xFFname", 5, "access denied")),
+            "{\"code\":5,\"error\":\"access denied\",\"file\":\"bad\xEF\xBF\xBDname\","
+            "\"file_hex\":\"626164ff6e616d65\",\"ok\":false}");
+}
+
+}  // namespace
+}  // namespace vthost
