@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-3600}
 shift || true
 build=build/fuzz-long
-targets=(fuzz_getinfo fuzz_setinfo)
+targets=(fuzz_getinfo fuzz_setinfo fuzz_inspect)
 if [ $# -gt 0 ]; then targets=("$@"); fi
 
 cmake --preset fuzz -B "$build" >/dev/null
