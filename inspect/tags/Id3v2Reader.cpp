@@ -1,0 +1,143 @@
+#include <algorithm>
+
+#include "Id3v2Frames.h"
+#include "Id3v2Tag.h"
+
+namespace vtinspect {
+namespace {
+
+void Append(TextList& into, TextList values) {
+  into.insert(into.end(), std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()));
+}
+
+std::string First(const TextList& values) { return values.empty() ? std::string() : values.front(); }
+
+// TYER holds the year and TDAT the day and month as DDMM; together they
+// make the date that 2.4 keeps in TDRC.
+std::string DateFromYearAndDay(const std::string& year, const std::string& day_month) {
+  const bool digits = day_month.size() == 4 && std::all_of(day_month.begin(), day_month.end(),
+                                                           [](char c) { return c >= '0' && c <= '9'; });
+  if (year.empty() || !digits) return year;
+  return year + "-" + day_month.substr(2, 2) + "-" + day_month.substr(0, 2);
+}
+
+class FrameReader {
+ public:
+  explicit FrameReader(Id3v2Tag& tag) : tag_(tag) {}
+
+  void Read(const FrameSpot& spot, const Id3v2Layout& layout) {
+    const int major = layout.header.major;
+    const std::string id = major == 2 ? FrameIdFromV22(spot.id) : spot.id;
+    FrameNote note{spot.id, major == 2 ? id : "", spot.data_size, FrameIssue::kNotRead, ""};
+    const FrameData frame = OpenFrame(spot, layout);
+    if (frame.issue != FrameIssue::kNone) {
+      note.issue = frame.issue;
+      if (frame.issue == FrameIssue::kDamaged) note.detail = "its flags announce more bytes than it holds";
+      tag_.unread.push_back(std::move(note));
+      return;
+    }
+    const Bytes data = frame.Data();
+    std::string damage;
+    bool read = true;
+    if (id == "TIT2" || id == "TPE1" || id == "TALB" || id == "TPE2" || id == "TCON" || id == "TYER" ||
+        id == "TDAT" || id == "TDRC" || id == "TRCK" || id == "TPOS") {
+      auto texts = ParseTextFrame(data, major, damage);
+      if (texts) Text(id, std::move(*texts));
+      read = texts.has_value();
+    } else if (id == "COMM") {
+      auto comment = ParseComment(data, major, damage);
+      if (comment) tag_.comments.push_back(std::move(*comment));
+      read = comment.has_value();
+    } else if (id == "TXXX") {
+      auto text = ParseUserText(data, major, damage);
+      if (text) tag_.user_texts.push_back(std::move(*text));
+      read = text.has_value();
+    } else if (id == "APIC") {
+      auto picture = ParsePicture(data, major, damage);
+      if (picture) tag_.pictures.push_back(std::move(*picture));
+      read = picture.has_value();
+    } else {
+      tag_.unread.push_back(std::move(note));
+      return;
+    }
+    if (!read) {
+      note.issue = FrameIssue::kDamaged;
+      note.detail = std::move(damage);
+      tag_.unread.push_back(std::move(note));
+    }
+  }
+
+  void Finish() {
+    tag_.date = !date_.empty() ? date_ : DateFromYearAndDay(year_, day_month_);
+    tag_.genres = ParseGenres(tag_.genre_text);
+    std::stable_partition(tag_.comments.begin(), tag_.comments.end(),
+                          [](const Comment& comment) { return comment.description.empty(); });
+  }
+
+ private:
+  // A frame that comes twice adds its values, as a 2.4 list would; for
+  // the positions and dates the first one counts.
+  void Text(const std::string& id, TextList values) {
+    if (id == "TIT2") Append(tag_.title, std::move(values));
+    if (id == "TPE1") Append(tag_.artist, std::move(values));
+    if (id == "TALB") Append(tag_.album, std::move(values));
+    if (id == "TPE2") Append(tag_.album_artist, std::move(values));
+    if (id == "TCON") Append(tag_.genre_text, std::move(values));
+    if (id == "TYER" && year_.empty()) year_ = First(values);
+    if (id == "TDAT" && day_month_.empty()) day_month_ = First(values);
+    if (id == "TDRC" && date_.empty()) date_ = First(values);
+    if (id == "TRCK" && tag_.track.text.empty()) tag_.track = ParsePosition(First(values));
+    if (id == "TPOS" && tag_.disc.text.empty()) tag_.disc = ParsePosition(First(values));
+  }
+
+  Id3v2Tag& tag_;
+  std::string year_, day_month_, date_;
+};
+
+}  // namespace
+
+Id3v2Tag ReadId3v2(Bytes bytes, std::size_t offset) {
+  Id3v2Tag tag;
+  if (offset > bytes.size()) return tag;
+  const Bytes at = bytes.subspan(offset);
+  const auto header = ParseId3v2Header(at);
+  if (!header) return tag;
+  tag.header = *header;
+  tag.total_size = header->TotalSize();
+  tag.truncated = at.size() < tag.total_size;
+  if (header->major < 2 || header->major > 4) {
+    tag.status = Id3v2Status::kUnknownVersion;
+    return tag;
+  }
+  tag.status = Id3v2Status::kRead;
+  const Id3v2Layout layout = LayOutId3v2(*header, at);
+  tag.plain_frame_sizes = layout.walk.plain_sizes;
+  tag.frame_count = layout.walk.frames.size();
+  FrameReader reader(tag);
+  for (const FrameSpot& frame : layout.walk.frames) reader.Read(frame, layout);
+  reader.Finish();
+  if (!layout.walk.stopped.empty()) {
+    tag.unread.push_back(
+        FrameNote{"", "", layout.Body().size() - layout.walk.end, FrameIssue::kDamaged, layout.walk.stopped});
+  } else {
+    tag.padding = layout.Body().size() - layout.walk.end;
+  }
+  return tag;
+}
+
+std::vector<Id3v2Tag> ReadId3v2Stack(Bytes bytes) {
+  std::vector<Id3v2Tag> tags;
+  std::size_t offset = 0;
+  // Every tag takes at least its ten-byte header, so this ends.
+  while (offset < bytes.size()) {
+    Id3v2Tag tag = ReadId3v2(bytes, offset);
+    if (tag.status == Id3v2Status::kNoTag) break;
+    offset += tag.total_size;
+    const bool last = tag.truncated;
+    tags.push_back(std::move(tag));
+    if (last) break;
+  }
+  return tags;
+}
+
+}  // namespace vtinspect
