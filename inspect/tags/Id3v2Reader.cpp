@@ -67,8 +67,11 @@ class FrameReader {
     }
   }
 
-  void Finish() {
-    tag_.date = !date_.empty() ? date_ : DateFromYearAndDay(year_, day_month_);
+  // Some writers put the other version's date frame in a tag; the
+  // version's own frame counts first.
+  void Finish(int major) {
+    const std::string old_style = DateFromYearAndDay(year_, day_month_);
+    tag_.date = major == 4 ? (date_.empty() ? old_style : date_) : (old_style.empty() ? date_ : old_style);
     tag_.genres = ParseGenres(tag_.genre_text);
     std::stable_partition(tag_.comments.begin(), tag_.comments.end(),
                           [](const Comment& comment) { return comment.description.empty(); });
@@ -115,7 +118,7 @@ Id3v2Tag ReadId3v2(Bytes bytes, std::size_t offset) {
   tag.frame_count = layout.walk.frames.size();
   FrameReader reader(tag);
   for (const FrameSpot& frame : layout.walk.frames) reader.Read(frame, layout);
-  reader.Finish();
+  reader.Finish(header->major);
   if (!layout.walk.stopped.empty()) {
     tag.unread.push_back(
         FrameNote{"", "", layout.Body().size() - layout.walk.end, FrameIssue::kDamaged, layout.walk.stopped});

@@ -148,10 +148,9 @@ std::optional<std::vector<std::string>> DecodeTexts(TextEncoding encoding, Bytes
     const std::size_t end = TextEnd(encoding, bytes, at);
     auto text = DecodeOne(encoding, bytes.subspan(at, end - at), big_endian);
     if (!text) return std::nullopt;
-    texts.push_back(std::move(*text));
+    if (!text->empty()) texts.push_back(std::move(*text));
     at = end == bytes.size() ? end : end + terminator;
   }
-  while (!texts.empty() && texts.back().empty()) texts.pop_back();
   return texts;
 }
 

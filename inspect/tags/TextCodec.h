@@ -19,7 +19,8 @@ std::optional<TextEncoding> EncodingFromByte(std::uint8_t byte, int major_versio
 
 // The zero-terminated texts in `bytes`, decoded to UTF-8: a 2.4 text frame
 // holds several values this way, and older writers leave a terminator (or
-// a run of them) behind the one value. Empty values at the end are dropped.
+// a run of them) behind the one value. Empty values say nothing and are
+// dropped (which also keeps a run of zeros from becoming a long list).
 // Nothing when a text is not valid in its encoding.
 std::optional<std::vector<std::string>> DecodeTexts(TextEncoding encoding, Bytes bytes);
 
