@@ -57,7 +57,8 @@ class FrameWriter {
  public:
   FrameWriter(int major, bool plain_sizes) : major_(major), plain_sizes_(plain_sizes) {}
 
-  std::optional<std::vector<std::uint8_t>> Build(TextField field, std::string_view value) const {
+  std::optional<std::vector<std::uint8_t>> Build(TextField field, const std::string& id,
+                                                 std::string_view value) const {
     const TextEncoding encoding = FitsLatin1(value) ? TextEncoding::kLatin1
                                   : major_ == 4     ? TextEncoding::kUtf8
                                                     : TextEncoding::kUtf16;
@@ -71,7 +72,7 @@ class FrameWriter {
     }
     const auto text = EncodeText(encoding, value);
     data.insert(data.end(), text.begin(), text.end());
-    return Frame(FrameId(field, major_), data);
+    return Frame(id, data);
   }
 
  private:
@@ -134,6 +135,27 @@ std::optional<std::string> LayoutProblem(const Id3v2Layout& layout) {
   return std::nullopt;
 }
 
+// A frame an edit writes, in place of the first frame of its id (or for
+// the comment, of CommentToReplace); later frames of that id are dropped.
+struct Target {
+  TextField field;
+  std::string id;
+  bool append = true;                              // written behind the last frame when the tag has none
+  std::optional<std::vector<std::uint8_t>> frame;  // nothing: the frame is removed
+  bool placed = false;
+};
+
+// The year also goes into the other version's date frame when the tag has
+// one: some writers put TDRC into 2.3 tags, and readers then show it
+// rather than TYER. 2.3's TDAT (day and month) is left alone.
+std::vector<Target> TargetsOf(TextField field, int major) {
+  std::vector<Target> targets{{field, FrameId(field, major), true, std::nullopt, false}};
+  if (field == TextField::kYear && major > 2) {
+    targets.push_back({field, major == 3 ? "TDRC" : "TYER", false, std::nullopt, false});
+  }
+  return targets;
+}
+
 // The comment replaced: the one in English without a description, else
 // the first without a description.
 std::optional<std::size_t> CommentToReplace(const Id3v2Layout& layout) {
@@ -171,13 +193,17 @@ Id3v2Rewrite EditId3v2Texts(Bytes tag, std::span<const TextEdit> edits) {
     values[static_cast<std::size_t>(edit.field)] = edit.value;
   }
   const FrameWriter writer(major, layout.walk.plain_sizes);
-  std::array<std::optional<std::vector<std::uint8_t>>, kFieldCount> new_frames;
+  std::vector<Target> targets;
   for (std::size_t field = 0; field < kFieldCount; ++field) {
-    if (!values[field] || values[field]->empty()) continue;
-    new_frames[field] = writer.Build(static_cast<TextField>(field), *values[field]);
-    if (!new_frames[field]) {
-      return Refuse("the new " + std::string(FieldName(static_cast<TextField>(field))) +
-                    " is too long for a frame");
+    if (!values[field]) continue;
+    const auto text_field = static_cast<TextField>(field);
+    for (Target& target : TargetsOf(text_field, major)) {
+      if (!values[field]->empty()) {
+        target.frame = writer.Build(text_field, target.id, *values[field]);
+        if (!target.frame)
+          return Refuse("the new " + std::string(FieldName(text_field)) + " is too long for a frame");
+      }
+      targets.push_back(std::move(target));
     }
   }
 
@@ -197,26 +223,20 @@ Id3v2Rewrite EditId3v2Texts(Bytes tag, std::span<const TextEdit> edits) {
 
   keep(0, layout.extended.size);
   const auto comment = CommentToReplace(layout);
-  std::array<bool, kFieldCount> placed{};
   for (std::size_t i = 0; i < layout.walk.frames.size(); ++i) {
     const FrameSpot& spot = layout.walk.frames[i];
-    std::optional<std::size_t> edited;
-    for (std::size_t field = 0; field < kFieldCount; ++field) {
-      const bool comment_field = static_cast<TextField>(field) == TextField::kComment;
-      if (values[field] &&
-          (comment_field ? comment == i : spot.id == FrameId(static_cast<TextField>(field), major))) {
-        edited = field;
-      }
-    }
-    if (!edited) {
+    const auto target = std::find_if(targets.begin(), targets.end(), [&](const Target& t) {
+      return t.field == TextField::kComment ? comment == i : spot.id == t.id;
+    });
+    if (target == targets.end()) {
       keep(spot.offset, spot.End());
-    } else if (!placed[*edited]) {
-      placed[*edited] = true;
-      if (new_frames[*edited]) add(*new_frames[*edited]);
+    } else if (!target->placed) {
+      target->placed = true;
+      if (target->frame) add(*target->frame);
     }
   }
-  for (std::size_t field = 0; field < kFieldCount; ++field) {
-    if (!placed[field] && new_frames[field]) add(*new_frames[field]);
+  for (const Target& target : targets) {
+    if (!target.placed && target.append && target.frame) add(*target.frame);
   }
 
   const std::size_t body_size =

@@ -13,7 +13,9 @@
 namespace vtinspect {
 
 // The frames edited: TIT2, TPE1, TALB, the year (TYER in 2.3, TDRC in 2.4,
-// TYE in 2.2), COMM with language "eng" and no description, TRCK, TCON;
+// TYE in 2.2; a 2.3 tag's TDRC and a 2.4 tag's TYER, where writers put
+// them, get the new year too), COMM with language "eng" and no description
+// (or, without one, the first comment without a description), TRCK, TCON;
 // 2.2 tags get the three-letter ids of the same frames.
 enum class TextField { kTitle, kArtist, kAlbum, kYear, kComment, kTrack, kGenre };
 
