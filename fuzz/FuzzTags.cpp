@@ -128,9 +128,11 @@ void CheckEditor(Bytes tag, std::uint8_t fields, std::uint8_t texts) {
       {{"TT2", "TP1", "TAL", "TYE", "COM", "TRK", "TCO"},
        {"TIT2", "TPE1", "TALB", "TYER", "COMM", "TRCK", "TCON"},
        {"TIT2", "TPE1", "TALB", "TDRC", "COMM", "TRCK", "TCON"}}};
+  // A year edit also rewrites the other version's date frame.
   auto edited = [&](const std::string& id) {
     return std::any_of(edits.begin(), edits.end(), [&](const TextEdit& edit) {
-      return id == kIds[static_cast<std::size_t>(header->major - 2)][static_cast<std::size_t>(edit.field)];
+      return id == kIds[static_cast<std::size_t>(header->major - 2)][static_cast<std::size_t>(edit.field)] ||
+             (edit.field == TextField::kYear && header->major > 2 && (id == "TDRC" || id == "TYER"));
     });
   };
   auto kept = [&](Bytes bytes) {

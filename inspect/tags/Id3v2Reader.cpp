@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <array>
+#include <string_view>
+#include <utility>
 
 #include "Id3v2Frames.h"
 #include "Id3v2Tag.h"
@@ -21,6 +24,22 @@ std::string DateFromYearAndDay(const std::string& year, const std::string& day_m
   return year + "-" + day_month.substr(2, 2) + "-" + day_month.substr(0, 2);
 }
 
+// Text frames kept as lists, and the others the reader takes texts from.
+constexpr std::array<std::pair<std::string_view, TextList Id3v2Tag::*>, 5> kTextLists = {{
+    {"TIT2", &Id3v2Tag::title},
+    {"TPE1", &Id3v2Tag::artist},
+    {"TALB", &Id3v2Tag::album},
+    {"TPE2", &Id3v2Tag::album_artist},
+    {"TCON", &Id3v2Tag::genre_text},
+}};
+constexpr std::array<std::string_view, 5> kSingleTexts = {"TYER", "TDAT", "TDRC", "TRCK", "TPOS"};
+
+bool IsTextFrameRead(std::string_view id) {
+  return std::any_of(kTextLists.begin(), kTextLists.end(),
+                     [id](const auto& entry) { return entry.first == id; }) ||
+         std::find(kSingleTexts.begin(), kSingleTexts.end(), id) != kSingleTexts.end();
+}
+
 class FrameReader {
  public:
   explicit FrameReader(Id3v2Tag& tag) : tag_(tag) {}
@@ -39,8 +58,7 @@ class FrameReader {
     const Bytes data = frame.Data();
     std::string damage;
     bool read = true;
-    if (id == "TIT2" || id == "TPE1" || id == "TALB" || id == "TPE2" || id == "TCON" || id == "TYER" ||
-        id == "TDAT" || id == "TDRC" || id == "TRCK" || id == "TPOS") {
+    if (IsTextFrameRead(id)) {
       auto texts = ParseTextFrame(data, major, damage);
       if (texts) Text(id, std::move(*texts));
       read = texts.has_value();
@@ -81,16 +99,21 @@ class FrameReader {
   // A frame that comes twice adds its values, as a 2.4 list would; for
   // the positions and dates the first one counts.
   void Text(const std::string& id, TextList values) {
-    if (id == "TIT2") Append(tag_.title, std::move(values));
-    if (id == "TPE1") Append(tag_.artist, std::move(values));
-    if (id == "TALB") Append(tag_.album, std::move(values));
-    if (id == "TPE2") Append(tag_.album_artist, std::move(values));
-    if (id == "TCON") Append(tag_.genre_text, std::move(values));
-    if (id == "TYER" && year_.empty()) year_ = First(values);
-    if (id == "TDAT" && day_month_.empty()) day_month_ = First(values);
-    if (id == "TDRC" && date_.empty()) date_ = First(values);
-    if (id == "TRCK" && tag_.track.text.empty()) tag_.track = ParsePosition(First(values));
-    if (id == "TPOS" && tag_.disc.text.empty()) tag_.disc = ParsePosition(First(values));
+    for (const auto& [list_id, list] : kTextLists) {
+      if (id == list_id) return Append(tag_.*list, std::move(values));
+    }
+    std::string first = First(values);
+    if (id == "TYER" && year_.empty()) {
+      year_ = std::move(first);
+    } else if (id == "TDAT" && day_month_.empty()) {
+      day_month_ = std::move(first);
+    } else if (id == "TDRC" && date_.empty()) {
+      date_ = std::move(first);
+    } else if (id == "TRCK" && tag_.track.text.empty()) {
+      tag_.track = ParsePosition(first);
+    } else if (id == "TPOS" && tag_.disc.text.empty()) {
+      tag_.disc = ParsePosition(first);
+    }
   }
 
   Id3v2Tag& tag_;

@@ -22,7 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
-using Texts = std::vector<std::string>;
 
 std::vector<std::uint8_t> ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -55,49 +54,44 @@ std::vector<fs::path> Fixtures() {
   return files;
 }
 
-Texts Field(const Json& id3, const char* key) { return id3.contains(key) ? id3[key].get<Texts>() : Texts{}; }
-
-Json CommentsOf(const Id3v2Tag& tag) {
-  Json out = Json::array();
-  for (const Comment& c : tag.comments)
-    out.push_back({{"lang", c.language}, {"desc", c.description}, {"text", c.text}});
-  return out;
-}
-
-Json Sorted(Json list) {
-  std::sort(list.begin(), list.end());
+Json SortedByText(Json list) {
+  std::sort(list.begin(), list.end(), [](const Json& a, const Json& b) { return a.dump() < b.dump(); });
   return list;
 }
 
-void ExpectSameAsMutagen(const Id3v2Tag& tag, const Json& id3) {
-  EXPECT_EQ(tag.header.major, id3["version"][1].get<int>());
-  EXPECT_EQ(tag.title, Field(id3, "TIT2"));
-  EXPECT_EQ(tag.artist, Field(id3, "TPE1"));
-  EXPECT_EQ(tag.album, Field(id3, "TALB"));
-  EXPECT_EQ(tag.album_artist, Field(id3, "TPE2"));
-  EXPECT_EQ(tag.date, Field(id3, "TDRC").empty() ? "" : Field(id3, "TDRC")[0]);
-  EXPECT_EQ(tag.track.text, Field(id3, "TRCK").empty() ? "" : Field(id3, "TRCK")[0]);
-  EXPECT_EQ(tag.disc.text, Field(id3, "TPOS").empty() ? "" : Field(id3, "TPOS")[0]);
-  EXPECT_EQ(tag.genre_text, Field(id3, "TCON_raw"));
-  Texts labels;
+// Our reading in the shape mutagen-tags.py prints; the pictures' sizes are
+// checked against the covers made (64x48 PNG, 80x60 JPEG).
+Json AsMutagenShows(const Id3v2Tag& tag) {
+  Json out = {{"version", tag.header.major}};
+  auto texts = [&out](const char* key, const std::vector<std::string>& values) {
+    if (!values.empty()) out[key] = values;
+  };
+  auto text = [&](const char* key, const std::string& value) {
+    texts(key, value.empty() ? std::vector<std::string>{} : std::vector<std::string>{value});
+  };
+  texts("TIT2", tag.title), texts("TPE1", tag.artist), texts("TALB", tag.album),
+      texts("TPE2", tag.album_artist);
+  text("TDRC", tag.date), text("TRCK", tag.track.text), text("TPOS", tag.disc.text);
+  texts("TCON_raw", tag.genre_text);
+  std::vector<std::string> labels;
   for (const GenreEntry& entry : tag.genres) labels.push_back(GenreLabel(entry, MutagenGenreName));
-  EXPECT_EQ(labels, Field(id3, "TCON"));
-  EXPECT_EQ(Sorted(CommentsOf(tag)), Sorted(id3["COMM"]));
-  Json user_texts = Json::array();
+  texts("TCON", labels);
+  out["COMM"] = out["TXXX"] = out["APIC"] = Json::array();
+  for (const Comment& c : tag.comments)
+    out["COMM"].push_back({{"lang", c.language}, {"desc", c.description}, {"text", c.text}});
   for (const UserText& t : tag.user_texts)
-    user_texts.push_back({{"desc", t.description}, {"text", t.values}});
-  EXPECT_EQ(Sorted(user_texts), Sorted(id3["TXXX"]));
-  Json pictures = Json::array();
+    out["TXXX"].push_back({{"desc", t.description}, {"text", t.values}});
   for (const Picture& p : tag.pictures) {
-    pictures.push_back({{"type", p.type}, {"mime", p.mime}, {"desc", p.description}, {"size", p.data_size}});
-    // The covers are made 64x48 (PNG) and 80x60 (JPEG).
-    ASSERT_TRUE(p.size) << p.mime;
-    EXPECT_EQ(p.size->width, p.mime == "image/png" ? 64u : 80u);
-    EXPECT_EQ(p.size->height, p.mime == "image/png" ? 48u : 60u);
+    out["APIC"].push_back(
+        {{"type", p.type}, {"mime", p.mime}, {"desc", p.description}, {"size", p.data_size}});
+    const bool png = p.mime == "image/png";
+    EXPECT_TRUE(p.size && p.size->width == (png ? 64u : 80u) && p.size->height == (png ? 48u : 60u))
+        << p.mime;
   }
-  EXPECT_EQ(Sorted(pictures), Sorted(id3["APIC"]));
+  for (const char* key : {"COMM", "TXXX", "APIC"}) out[key] = SortedByText(out[key]);
   for (const FrameNote& note : tag.unread)
     EXPECT_NE(note.issue, FrameIssue::kDamaged) << note.id << ": " << note.detail;
+  return out;
 }
 
 TEST(RealWriters, Id3v2AndApeTextsAreWhatMutagenReads) {
@@ -109,9 +103,7 @@ TEST(RealWriters, Id3v2AndApeTextsAreWhatMutagenReads) {
     const Json mutagen = Mutagen(path);
     g_genre_names = mutagen["genre_names"].get<std::vector<std::string>>();
     const Id3v2Tag tag = ReadId3v2(bytes);
-    const bool has_id3v2 = !mutagen["id3"].is_null() && mutagen["id3"]["version"][0] == 2;
-    ASSERT_EQ(tag.status == Id3v2Status::kRead, has_id3v2);
-    if (has_id3v2) ExpectSameAsMutagen(tag, mutagen["id3"]);
+    EXPECT_EQ(tag.status == Id3v2Status::kRead ? AsMutagenShows(tag) : Json(), mutagen["id3"]);
 
     const Bytes tail = Bytes(bytes).last(std::min<std::size_t>(bytes.size(), 65536));
     const Trailer trailer = FindTrailer(bytes.size(), tail);
@@ -119,8 +111,8 @@ TEST(RealWriters, Id3v2AndApeTextsAreWhatMutagenReads) {
                                         [](const TrailerBlock& b) { return b.kind == TrailerKind::kApe; });
     ASSERT_EQ(ape_block != trailer.blocks.end(), !mutagen["ape"].is_null());
     if (ape_block == trailer.blocks.end()) continue;
-    const std::size_t window_start = bytes.size() - tail.size();
-    const ApeTag ape = ReadApeTagEndingAt(tail, ape_block->begin + ape_block->size - window_start);
+    const ApeTag ape =
+        ReadApeTagEndingAt(tail, ape_block->begin + ape_block->size - (bytes.size() - tail.size()));
     Json items = Json::object();
     for (const ApeItem& item : ape.items) {
       items[item.key] = item.kind == ApeItemKind::kBinary ? Json{{"binary", item.size}} : Json(item.text);
@@ -144,7 +136,6 @@ TEST(RealWriters, EditedTagsReadBackInMutagenWithEverythingElseKept) {
     const Id3v2Tag old_tag = ReadId3v2(bytes);
     if (old_tag.status != Id3v2Status::kRead) continue;
     SCOPED_TRACE(path.filename().string());
-    const Json before = Mutagen(path)["id3"];
     const Id3v2Rewrite result = EditId3v2Texts(bytes, edits);
     ASSERT_FALSE(result.Refused()) << result.refusal;
     std::vector<std::uint8_t> file = result.tag;
@@ -153,30 +144,24 @@ TEST(RealWriters, EditedTagsReadBackInMutagenWithEverythingElseKept) {
     std::ofstream(copy, std::ios::binary)
         .write(reinterpret_cast<const char*>(file.data()), static_cast<long>(file.size()));
 
-    const Json after = Mutagen(copy)["id3"];
-    EXPECT_EQ(after["version"], before["version"]);
-    EXPECT_EQ(Field(after, "TIT2"), Texts{"Nöw 新"});
-    EXPECT_EQ(Field(after, "TPE1"), Texts{"Edited"});
-    EXPECT_EQ(Field(after, "TALB"), Texts{"Edited album"});
-    EXPECT_EQ(Field(after, "TDRC").at(0).substr(0, 4), "2020");
-    EXPECT_EQ(Field(after, "TRCK"), Texts{"7/9"});
-    EXPECT_EQ(Field(after, "TCON"), Texts{"Blues"});
-    EXPECT_EQ(after["APIC"], before["APIC"]);
-    EXPECT_EQ(after["TXXX"], before["TXXX"]);
-    EXPECT_EQ(Field(after, "TPE2"), Field(before, "TPE2"));
-    Json kept = Json::array(), expected_kept = Json::array();
-    bool new_comment = false;
-    for (const Json& c : after["COMM"]) {
-      if (c["desc"] == "" && c["lang"] == "eng" && c["text"] == Json{"edited"})
-        new_comment = true;
-      else
-        kept.push_back(c);
+    // What mutagen showed before, with the edited texts and the comment
+    // without a description replaced; everything else as it was.
+    Json expected = Mutagen(path)["id3"];
+    for (const auto& [key, value] : {std::pair{"TIT2", "Nöw 新"},
+                                     {"TPE1", "Edited"},
+                                     {"TALB", "Edited album"},
+                                     {"TDRC", "2020"},
+                                     {"TRCK", "7/9"},
+                                     {"TCON", "Blues"},
+                                     {"TCON_raw", "Blues"}}) {
+      expected[key] = {value};
     }
-    for (const Json& c : before["COMM"]) {
-      if (c["desc"] != "") expected_kept.push_back(c);
+    Json comments = Json::array({{{"lang", "eng"}, {"desc", ""}, {"text", {"edited"}}}});
+    for (const Json& c : expected["COMM"]) {
+      if (c["desc"] != "") comments.push_back(c);
     }
-    EXPECT_TRUE(new_comment);
-    EXPECT_EQ(Sorted(kept), Sorted(expected_kept));
+    expected["COMM"] = SortedByText(comments);
+    EXPECT_EQ(Mutagen(copy)["id3"], expected);
     ++edited;
   }
   EXPECT_GE(edited, 9);
