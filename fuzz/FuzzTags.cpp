@@ -59,12 +59,12 @@ std::string NewText(std::uint8_t choice, TextField field) {
 
 // A tag's frames as stored: id and bytes, in order.
 std::vector<std::pair<std::string, std::vector<std::uint8_t>>> StoredFrames(Bytes tag) {
-  const Id3v2Layout layout = LayOutId3v2(*ParseId3v2Header(tag), tag, true);
+  const Id3v2Layout layout = LayOutId3v2(*ParseId3v2Header(tag), tag);
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> frames;
   for (const FrameSpot& frame : layout.walk.frames) {
     const Bytes stored = layout.raw.subspan(layout.RawOffset(frame.offset),
                                             layout.RawOffset(frame.End()) - layout.RawOffset(frame.offset));
-    frames.emplace_back(frame.id, std::vector<std::uint8_t>(stored.begin(), stored.end()));
+    frames.emplace_back(frame.Id(), std::vector<std::uint8_t>(stored.begin(), stored.end()));
   }
   return frames;
 }

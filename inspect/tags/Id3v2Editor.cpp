@@ -129,8 +129,8 @@ std::optional<std::string> LayoutProblem(const Id3v2Layout& layout) {
   }
   for (const FrameSpot& frame : layout.walk.frames) {
     const FrameIssue issue = OpenFrame(frame, layout).issue;
-    if (issue == FrameIssue::kCompressed) return "frame " + frame.id + " is compressed";
-    if (issue == FrameIssue::kEncrypted) return "frame " + frame.id + " is encrypted";
+    if (issue == FrameIssue::kCompressed) return "frame " + frame.Id() + " is compressed";
+    if (issue == FrameIssue::kEncrypted) return "frame " + frame.Id() + " is encrypted";
   }
   return std::nullopt;
 }
@@ -164,11 +164,10 @@ std::optional<std::size_t> CommentToReplace(const Id3v2Layout& layout) {
   std::optional<std::size_t> first;
   for (std::size_t i = 0; i < layout.walk.frames.size(); ++i) {
     const FrameSpot& spot = layout.walk.frames[i];
-    if (spot.id != id) continue;
+    if (spot.Id() != id) continue;
     const FrameData frame = OpenFrame(spot, layout);
-    std::string damage;
     const auto comment =
-        frame.issue == FrameIssue::kNone ? ParseComment(frame.Data(), major, damage) : std::nullopt;
+        frame.issue == FrameIssue::kNone ? ParseCommentKey(frame.Data(), major) : std::nullopt;
     if (!comment || !comment->description.empty()) continue;
     if (comment->language == "eng") return i;
     if (!first) first = i;
@@ -182,7 +181,7 @@ Id3v2Rewrite EditId3v2Texts(Bytes tag, std::span<const TextEdit> edits) {
   const auto header = ParseId3v2Header(tag);
   if (!header) return Refuse("there is no ID3v2 tag");
   if (auto problem = HeaderProblem(tag, *header)) return Refuse(*problem);
-  const Id3v2Layout layout = LayOutId3v2(*header, tag.first(header->TotalSize()), true);
+  const Id3v2Layout layout = LayOutId3v2(*header, tag.first(header->TotalSize()));
   if (auto problem = LayoutProblem(layout)) return Refuse(*problem);
   const int major = header->major;
 
@@ -226,7 +225,7 @@ Id3v2Rewrite EditId3v2Texts(Bytes tag, std::span<const TextEdit> edits) {
   for (std::size_t i = 0; i < layout.walk.frames.size(); ++i) {
     const FrameSpot& spot = layout.walk.frames[i];
     const auto target = std::find_if(targets.begin(), targets.end(), [&](const Target& t) {
-      return t.field == TextField::kComment ? comment == i : spot.id == t.id;
+      return t.field == TextField::kComment ? comment == i : spot.Id() == t.id;
     });
     if (target == targets.end()) {
       keep(spot.offset, spot.End());

@@ -19,9 +19,11 @@ std::optional<TextEncoding> LeadingEncoding(Bytes data, int major, std::string& 
   return encoding;
 }
 
-std::optional<TextList> Texts(TextEncoding encoding, Bytes bytes, std::string& damage) {
-  auto texts = DecodeTexts(encoding, bytes);
-  if (!texts) damage = "a text is not valid in its encoding";
+std::optional<TextList> Texts(TextEncoding encoding, Bytes bytes, std::size_t max_values,
+                              std::string& damage) {
+  bool too_many = false;
+  auto texts = DecodeTexts(encoding, bytes, max_values, &too_many);
+  if (!texts) damage = too_many ? kMoreValuesThanKept : "a text is not valid in its encoding";
   return texts;
 }
 
@@ -34,6 +36,25 @@ std::optional<std::string> Leading(TextEncoding encoding, Bytes bytes, std::size
   }
   taken = text->size;
   return std::move(text->text);
+}
+
+// The encoding, language and description in front of a comment's text;
+// `taken` is where the text starts.
+std::optional<Comment> CommentHead(Bytes data, int major, std::size_t& taken, std::string& damage) {
+  const auto encoding = LeadingEncoding(data, major, damage);
+  if (!encoding) return std::nullopt;
+  if (data.size() < 4) {
+    damage = "the frame is too short for its language";
+    return std::nullopt;
+  }
+  Comment comment;
+  comment.language = AsText(data.subspan(1, 3));
+  std::size_t description_size = 0;
+  auto description = Leading(*encoding, data.subspan(4), description_size, damage);
+  if (!description) return std::nullopt;
+  comment.description = std::move(*description);
+  taken = 4 + description_size;
+  return comment;
 }
 
 // A run of decimal digits, or nothing when there is none or it would not
@@ -56,38 +77,35 @@ std::string_view Trimmed(std::string_view text) {
 
 }  // namespace
 
-std::optional<TextList> ParseTextFrame(Bytes data, int major, std::string& damage) {
+std::optional<TextList> ParseTextFrame(Bytes data, int major, std::size_t max_values, std::string& damage) {
   const auto encoding = LeadingEncoding(data, major, damage);
   if (!encoding) return std::nullopt;
-  return Texts(*encoding, data.subspan(1), damage);
+  return Texts(*encoding, data.subspan(1), max_values, damage);
 }
 
-std::optional<Comment> ParseComment(Bytes data, int major, std::string& damage) {
-  const auto encoding = LeadingEncoding(data, major, damage);
-  if (!encoding) return std::nullopt;
-  if (data.size() < 4) {
-    damage = "the frame is too short for its language";
-    return std::nullopt;
-  }
-  Comment comment;
-  comment.language = AsText(data.subspan(1, 3));
+std::optional<Comment> ParseComment(Bytes data, int major, std::size_t max_values, std::string& damage) {
   std::size_t taken = 0;
-  auto description = Leading(*encoding, data.subspan(4), taken, damage);
-  if (!description) return std::nullopt;
-  comment.description = std::move(*description);
-  auto text = Texts(*encoding, data.subspan(4 + taken), damage);
+  auto comment = CommentHead(data, major, taken, damage);
+  if (!comment) return std::nullopt;
+  auto text = Texts(static_cast<TextEncoding>(data[0]), data.subspan(taken), max_values, damage);
   if (!text) return std::nullopt;
-  comment.text = std::move(*text);
+  comment->text = std::move(*text);
   return comment;
 }
 
-std::optional<UserText> ParseUserText(Bytes data, int major, std::string& damage) {
+std::optional<Comment> ParseCommentKey(Bytes data, int major) {
+  std::size_t taken = 0;
+  std::string damage;
+  return CommentHead(data, major, taken, damage);
+}
+
+std::optional<UserText> ParseUserText(Bytes data, int major, std::size_t max_values, std::string& damage) {
   const auto encoding = LeadingEncoding(data, major, damage);
   if (!encoding) return std::nullopt;
   std::size_t taken = 0;
   auto description = Leading(*encoding, data.subspan(1), taken, damage);
   if (!description) return std::nullopt;
-  auto values = Texts(*encoding, data.subspan(1 + taken), damage);
+  auto values = Texts(*encoding, data.subspan(1 + taken), max_values, damage);
   if (!values) return std::nullopt;
   return UserText{std::move(*description), std::move(*values)};
 }

@@ -10,9 +10,14 @@
 
 namespace vtinspect {
 
-std::optional<TextList> ParseTextFrame(Bytes data, int major, std::string& damage);
-std::optional<Comment> ParseComment(Bytes data, int major, std::string& damage);
-std::optional<UserText> ParseUserText(Bytes data, int major, std::string& damage);
+// The text-bearing frames keep at most `max_values` values; a frame with
+// more is refused with kMoreValuesThanKept as its `damage`.
+inline constexpr const char* kMoreValuesThanKept = "more values than the reader keeps";
+std::optional<TextList> ParseTextFrame(Bytes data, int major, std::size_t max_values, std::string& damage);
+std::optional<Comment> ParseComment(Bytes data, int major, std::size_t max_values, std::string& damage);
+std::optional<UserText> ParseUserText(Bytes data, int major, std::size_t max_values, std::string& damage);
+// A comment's language and description alone.
+std::optional<Comment> ParseCommentKey(Bytes data, int major);
 // APIC, or in 2.2 PIC with its three-letter image format.
 std::optional<Picture> ParsePicture(Bytes data, int major, std::string& damage);
 

@@ -42,19 +42,23 @@ FrameWalk Walk(Bytes body, std::size_t begin, int major, bool synchsafe_sizes) {
       return stop("the bytes at " + std::to_string(at + kId3v2HeaderSize) +
                   " are neither a frame nor padding");
     }
-    FrameSpot frame{std::string(AsText(head.first(id_size))), at, header_size, 0, 0};
+    FrameSpot frame;
+    std::copy_n(head.begin(), id_size, frame.id_bytes.begin());
+    frame.id_size = static_cast<std::uint8_t>(id_size);
+    frame.header_size = static_cast<std::uint8_t>(header_size);
+    frame.offset = static_cast<std::uint32_t>(at);
     const Bytes size_bytes = head.subspan(id_size);
     if (major == 2) {
       frame.data_size = BigEndian(size_bytes, 3);
     } else if (synchsafe_sizes) {
-      if (!IsSynchsafe(size_bytes)) return stop("frame " + frame.id + ": its size is not synchsafe");
+      if (!IsSynchsafe(size_bytes)) return stop("frame " + frame.Id() + ": its size is not synchsafe");
       frame.data_size = Synchsafe(size_bytes);
     } else {
       frame.data_size = BigEndian(size_bytes, 4);
     }
     if (major > 2) frame.flags = static_cast<std::uint16_t>(BigEndian(head.subspan(8), 2));
     if (frame.data_size > head.size() - header_size) {
-      return stop("frame " + frame.id + ": its size, " + std::to_string(frame.data_size) +
+      return stop("frame " + frame.Id() + ": its size, " + std::to_string(frame.data_size) +
                   " bytes, runs past the end of the tag");
     }
     at = frame.End();
@@ -81,7 +85,7 @@ FrameWalk WalkFrames(Bytes body, std::size_t begin, int major) {
   return plain;
 }
 
-Id3v2Layout LayOutId3v2(const Id3v2Header& header, Bytes bytes, bool keep_origins) {
+Id3v2Layout LayOutId3v2(const Id3v2Header& header, Bytes bytes) {
   Id3v2Layout layout;
   layout.header = header;
   const std::size_t behind_header = bytes.size() - kId3v2HeaderSize;
@@ -89,7 +93,7 @@ Id3v2Layout LayOutId3v2(const Id3v2Header& header, Bytes bytes, bool keep_origin
   layout.truncated = bytes.size() < header.TotalSize();
   if (header.major < 4 && header.Unsynchronised()) {
     layout.whole_tag_unsynchronised = true;
-    layout.resynchronised = RemoveUnsynchronisation(layout.raw, keep_origins ? &layout.origins : nullptr);
+    layout.resynchronised = RemoveUnsynchronisation(layout.raw, &layout.dropped_zeros);
   }
   const Bytes body = layout.Body();
   if (header.Compressed()) {

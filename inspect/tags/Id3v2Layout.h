@@ -3,6 +3,8 @@
 // over its frames. The reader and the editor both stand on this.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,14 +39,18 @@ struct ExtendedHeader {
   bool has_crc = false;
 };
 
+// One frame's place in the body. Kept small: a hostile tag can hold a
+// frame every six bytes.
 struct FrameSpot {
-  std::string id;
-  std::size_t offset = 0;       // of the frame header, in the body
-  std::size_t header_size = 0;  // 6 in 2.2, 10 later
-  std::size_t data_size = 0;
-  std::uint16_t flags = 0;  // 0 in 2.2
+  std::array<char, 4> id_bytes{};
+  std::uint8_t id_size = 0;      // 3 in 2.2, 4 later
+  std::uint8_t header_size = 0;  // 6 in 2.2, 10 later
+  std::uint16_t flags = 0;       // 0 in 2.2
+  std::uint32_t offset = 0;      // of the frame header, in the body (bodies stay under 256 MiB)
+  std::uint32_t data_size = 0;
 
-  std::size_t End() const { return offset + header_size + data_size; }
+  std::string Id() const { return {id_bytes.data(), id_size}; }
+  std::size_t End() const { return std::size_t{offset} + header_size + data_size; }
 };
 
 struct FrameWalk {
@@ -59,7 +65,7 @@ struct Id3v2Layout {
   Bytes raw;                                 // the bytes behind the header, as stored
   bool whole_tag_unsynchronised = false;     // 2.2 and 2.3: the body is resynchronised as a whole
   std::vector<std::uint8_t> resynchronised;  // then: the body with the zeros removed
-  std::vector<std::size_t> origins;          // then, on request: body offset -> offset in `raw`
+  std::vector<std::uint32_t> dropped_zeros;  // then: where zeros were removed (see RemoveUnsynchronisation)
   bool truncated = false;                    // the tag is longer than the bytes given
   ExtendedHeader extended;
   std::string extended_damage;  // why the extended header could not be read, when it could not
@@ -68,13 +74,16 @@ struct Id3v2Layout {
   // What the extended header and the frames are read from.
   Bytes Body() const { return whole_tag_unsynchronised ? Bytes(resynchronised) : raw; }
   // Where body offset `at` lies in `raw`.
-  std::size_t RawOffset(std::size_t at) const { return whole_tag_unsynchronised ? origins[at] : at; }
+  std::size_t RawOffset(std::size_t at) const {
+    return at + static_cast<std::size_t>(std::upper_bound(dropped_zeros.begin(), dropped_zeros.end(), at) -
+                                         dropped_zeros.begin());
+  }
 };
 
 // Lays out the tag at the start of `bytes` (the header is known good).
 // 2.2 and 2.3 tags with the unsynchronisation flag are resynchronised as a
-// whole; 2.4 does it frame by frame. `keep_origins` fills `origins`.
-Id3v2Layout LayOutId3v2(const Id3v2Header& header, Bytes bytes, bool keep_origins = false);
+// whole; 2.4 does it frame by frame.
+Id3v2Layout LayOutId3v2(const Id3v2Header& header, Bytes bytes);
 
 // Walks the frames from `begin`. 2.4 frame sizes are synchsafe, but many
 // writers used plain 2.3 sizes: when synchsafe sizes do not lead from frame

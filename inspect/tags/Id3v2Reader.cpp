@@ -40,49 +40,56 @@ bool IsTextFrameRead(std::string_view id) {
          std::find(kSingleTexts.begin(), kSingleTexts.end(), id) != kSingleTexts.end();
 }
 
+// A text value costs a few dozen bytes however short it is, so a tag of
+// one-byte values would cost far more memory than its size: the reader
+// keeps this many values (texts, comments, user texts, pictures) and
+// names the frames beyond them as not read.
+constexpr std::size_t kValuesKept = 4096;
+constexpr std::size_t kListedNotes = 1024;
+
 class FrameReader {
  public:
   explicit FrameReader(Id3v2Tag& tag) : tag_(tag) {}
 
   void Read(const FrameSpot& spot, const Id3v2Layout& layout) {
     const int major = layout.header.major;
-    const std::string id = major == 2 ? FrameIdFromV22(spot.id) : spot.id;
-    FrameNote note{spot.id, major == 2 ? id : "", spot.data_size, FrameIssue::kNotRead, ""};
+    const std::string id = major == 2 ? FrameIdFromV22(spot.Id()) : spot.Id();
+    FrameNote note{spot.Id(), major == 2 ? id : "", spot.data_size, FrameIssue::kNotRead, ""};
     const FrameData frame = OpenFrame(spot, layout);
     if (frame.issue != FrameIssue::kNone) {
       note.issue = frame.issue;
       if (frame.issue == FrameIssue::kDamaged) note.detail = "its flags announce more bytes than it holds";
-      tag_.unread.push_back(std::move(note));
-      return;
+      return Note(std::move(note));
+    }
+    const bool text = IsTextFrameRead(id);
+    if (!text && id != "COMM" && id != "TXXX" && id != "APIC") return Note(std::move(note));
+    if (values_left_ == 0) {
+      note.detail = kMoreValuesThanKept;
+      return Note(std::move(note));
     }
     const Bytes data = frame.Data();
     std::string damage;
-    bool read = true;
-    if (IsTextFrameRead(id)) {
-      auto texts = ParseTextFrame(data, major, damage);
-      if (texts) Text(id, std::move(*texts));
-      read = texts.has_value();
+    std::size_t values = 0;
+    if (text) {
+      auto texts = ParseTextFrame(data, major, values_left_, damage);
+      if (texts) values = texts->size(), Text(id, std::move(*texts));
     } else if (id == "COMM") {
-      auto comment = ParseComment(data, major, damage);
-      if (comment) tag_.comments.push_back(std::move(*comment));
-      read = comment.has_value();
+      auto comment = ParseComment(data, major, values_left_ - 1, damage);
+      if (comment) values = 1 + comment->text.size(), tag_.comments.push_back(std::move(*comment));
     } else if (id == "TXXX") {
-      auto text = ParseUserText(data, major, damage);
-      if (text) tag_.user_texts.push_back(std::move(*text));
-      read = text.has_value();
-    } else if (id == "APIC") {
-      auto picture = ParsePicture(data, major, damage);
-      if (picture) tag_.pictures.push_back(std::move(*picture));
-      read = picture.has_value();
+      auto user_text = ParseUserText(data, major, values_left_ - 1, damage);
+      if (user_text) values = 1 + user_text->values.size(), tag_.user_texts.push_back(std::move(*user_text));
     } else {
-      tag_.unread.push_back(std::move(note));
+      auto picture = ParsePicture(data, major, damage);
+      if (picture) values = 1, tag_.pictures.push_back(std::move(*picture));
+    }
+    if (damage.empty()) {
+      values_left_ -= values;
       return;
     }
-    if (!read) {
-      note.issue = FrameIssue::kDamaged;
-      note.detail = std::move(damage);
-      tag_.unread.push_back(std::move(note));
-    }
+    note.issue = damage == kMoreValuesThanKept ? FrameIssue::kNotRead : FrameIssue::kDamaged;
+    note.detail = std::move(damage);
+    Note(std::move(note));
   }
 
   // Some writers put the other version's date frame in a tag; the
@@ -116,7 +123,18 @@ class FrameReader {
     }
   }
 
+  // Real tags leave a few frames unread; a hostile one can hold one every
+  // six bytes, so only the first are named.
+  void Note(FrameNote note) {
+    if (tag_.unread.size() < kListedNotes) {
+      tag_.unread.push_back(std::move(note));
+    } else {
+      ++tag_.unlisted;
+    }
+  }
+
   Id3v2Tag& tag_;
+  std::size_t values_left_ = kValuesKept;
   std::string year_, day_month_, date_;
 };
 

@@ -74,7 +74,11 @@ struct Id3v2Tag {
   std::vector<Comment> comments;  // those without a description first
   std::vector<UserText> user_texts;
   std::vector<Picture> pictures;
-  std::vector<FrameNote> unread;  // frames not read, compressed, encrypted or damaged
+  std::vector<FrameNote> unread;  // frames not read, compressed, encrypted or damaged: the first 1024
+  std::size_t unlisted = 0;       // and how many more there are
+
+  // The reader keeps 4096 values (texts, comments, user texts, pictures);
+  // frames beyond that are listed as not read.
 };
 
 // Reads the tag that starts at `offset` in `bytes` (usually the head of a

@@ -139,7 +139,9 @@ std::optional<TextEncoding> EncodingFromByte(std::uint8_t byte, int major_versio
   return static_cast<TextEncoding>(byte);
 }
 
-std::optional<std::vector<std::string>> DecodeTexts(TextEncoding encoding, Bytes bytes) {
+std::optional<std::vector<std::string>> DecodeTexts(TextEncoding encoding, Bytes bytes,
+                                                    std::size_t max_values, bool* too_many) {
+  if (too_many) *too_many = false;
   std::vector<std::string> texts;
   bool big_endian = false;  // UTF-16 without a byte order mark is read as little-endian
   const std::size_t terminator = TerminatorSize(encoding);
@@ -148,7 +150,13 @@ std::optional<std::vector<std::string>> DecodeTexts(TextEncoding encoding, Bytes
     const std::size_t end = TextEnd(encoding, bytes, at);
     auto text = DecodeOne(encoding, bytes.subspan(at, end - at), big_endian);
     if (!text) return std::nullopt;
-    if (!text->empty()) texts.push_back(std::move(*text));
+    if (!text->empty()) {
+      if (texts.size() == max_values) {
+        if (too_many) *too_many = true;
+        return std::nullopt;
+      }
+      texts.push_back(std::move(*text));
+    }
     at = end == bytes.size() ? end : end + terminator;
   }
   return texts;

@@ -1,6 +1,7 @@
 // The four ID3v2 text encodings, decoded to UTF-8 and encoded from it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,8 +22,12 @@ std::optional<TextEncoding> EncodingFromByte(std::uint8_t byte, int major_versio
 // holds several values this way, and older writers leave a terminator (or
 // a run of them) behind the one value. Empty values say nothing and are
 // dropped (which also keeps a run of zeros from becoming a long list).
-// Nothing when a text is not valid in its encoding.
-std::optional<std::vector<std::string>> DecodeTexts(TextEncoding encoding, Bytes bytes);
+// Nothing when a text is not valid in its encoding, or when there are more
+// than `max_values` values (`too_many` then says so): a run of one-byte
+// values would otherwise cost far more memory than its bytes.
+std::optional<std::vector<std::string>> DecodeTexts(TextEncoding encoding, Bytes bytes,
+                                                    std::size_t max_values = SIZE_MAX,
+                                                    bool* too_many = nullptr);
 
 // The first terminated text in `bytes` (a description in front of a value)
 // and how many bytes it took with its terminator; without a terminator the

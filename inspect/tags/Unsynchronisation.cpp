@@ -2,16 +2,16 @@
 
 namespace vtinspect {
 
-std::vector<std::uint8_t> RemoveUnsynchronisation(Bytes bytes, std::vector<std::size_t>* origins) {
+std::vector<std::uint8_t> RemoveUnsynchronisation(Bytes bytes, std::vector<std::uint32_t>* dropped) {
   std::vector<std::uint8_t> out;
   out.reserve(bytes.size());
-  if (origins) origins->clear(), origins->reserve(bytes.size() + 1);
   for (std::size_t at = 0; at < bytes.size(); ++at) {
     out.push_back(bytes[at]);
-    if (origins) origins->push_back(at);
-    if (bytes[at] == 0xFF && at + 1 < bytes.size() && bytes[at + 1] == 0) ++at;
+    if (bytes[at] == 0xFF && at + 1 < bytes.size() && bytes[at + 1] == 0) {
+      ++at;
+      if (dropped) dropped->push_back(static_cast<std::uint32_t>(out.size()));
+    }
   }
-  if (origins) origins->push_back(bytes.size());
   return out;
 }
 

@@ -11,10 +11,11 @@
 
 namespace vtinspect {
 
-// `bytes` with the zero behind every 0xFF removed. When `origins` is given,
-// it receives for every output byte the offset of the input byte it came
-// from, and one more entry: the input's size.
-std::vector<std::uint8_t> RemoveUnsynchronisation(Bytes bytes, std::vector<std::size_t>* origins = nullptr);
+// `bytes` with the zero behind every 0xFF removed. When `dropped` is given,
+// it receives for every zero removed the output offset of the byte behind
+// it, in rising order: output offset n stood at n plus the number of those
+// entries up to n.
+std::vector<std::uint8_t> RemoveUnsynchronisation(Bytes bytes, std::vector<std::uint32_t>* dropped = nullptr);
 
 // Appends `bytes` to `out` unsynchronised. A final 0xFF gets its zero too:
 // whatever follows it in the tag, the zero is read away again.

@@ -33,8 +33,8 @@ std::vector<std::pair<std::string, ByteVector>> FramesOf(const ByteVector& tag) 
   const Id3v2Layout layout = LayOutId3v2(*header, tag);
   std::vector<std::pair<std::string, ByteVector>> frames;
   for (const FrameSpot& f : layout.walk.frames) {
-    frames.emplace_back(f.id, ByteVector(tag.begin() + static_cast<long>(10 + f.offset),
-                                         tag.begin() + static_cast<long>(10 + f.End())));
+    frames.emplace_back(f.Id(), ByteVector(tag.begin() + static_cast<long>(10 + f.offset),
+                                           tag.begin() + static_cast<long>(10 + f.End())));
   }
   return frames;
 }

@@ -218,6 +218,24 @@ TEST(Id3v2Sizes, DamagedSizesStopTheWalkWithoutLosingEarlierFrames) {
   EXPECT_EQ(truncated.title, Texts{"ok"});
 }
 
+TEST(Id3v2Sizes, HostileCountsAreBounded) {
+  // A list of 5000 one-byte values is more than the reader keeps; the
+  // frames behind it are still read.
+  ByteVector values{0};
+  for (int i = 0; i < 5000; ++i) values.insert(values.end(), {'1', 0});
+  const Id3v2Tag tag = ReadId3v2(Tag(4, Frame(4, "TCON", values) + Frame(4, "TIT2", Latin1("t"))));
+  EXPECT_TRUE(tag.genre_text.empty());
+  EXPECT_EQ(tag.title, Texts{"t"});
+  ASSERT_EQ(tag.unread.size(), 1u);
+  EXPECT_EQ(tag.unread[0].issue, FrameIssue::kNotRead);
+  // Only the first 1024 frames left unread are named; the others counted.
+  ByteVector empty_frames;
+  for (int i = 0; i < 2000; ++i) empty_frames = empty_frames + Frame(2, "TT2", {});
+  const Id3v2Tag many = ReadId3v2(Tag(2, empty_frames));
+  EXPECT_EQ(many.unread.size() + many.unlisted, 2000u);
+  EXPECT_EQ(many.unread.size(), 1024u);
+}
+
 TEST(Id3v2Frames, CompressedEncryptedAndUnknownFlagsAreNamed) {
   const Id3v2Tag v23 =
       ReadId3v2(Tag(3, Frame(3, "TIT2", Latin1("zzzz"), 0x0080) + Frame(3, "TPE1", Latin1("e"), 0x0040) +
