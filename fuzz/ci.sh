@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 
 build=${VT_FUZZ_BUILD:-build/fuzz}
 seconds=${VT_FUZZ_SECONDS:-60}
-targets=(fuzz_getinfo fuzz_setinfo fuzz_inspect)
+targets=(fuzz_getinfo fuzz_setinfo fuzz_inspect fuzz_tags)
 
 cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
@@ -19,6 +19,7 @@ cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 work="$build/fuzz"
 rm -rf "$work/seeds"
 bash fuzz/make-seeds.sh "$work/seeds"
+bash fuzz/make-tag-seeds.sh "$work/seeds/fuzz_tags"
 
 for target in "${targets[@]}"; do
   bin="$work/$target"

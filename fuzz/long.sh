@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Long fuzzing runs, off CI: both targets (or those named after the time) at once, one worker each, at low
+# Long fuzzing runs, off CI: every target (or those named after the time) at once, one worker each, at low
 # priority, in the background, for $1 seconds (default 3600). Builds its own
 # tree (build/fuzz-long) so that later rebuilds elsewhere leave the running
 # binaries alone. A finding does not end a run; the inputs are collected in
@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-3600}
 shift || true
 build=build/fuzz-long
-targets=(fuzz_getinfo fuzz_setinfo fuzz_inspect)
+targets=(fuzz_getinfo fuzz_setinfo fuzz_inspect fuzz_tags)
 if [ $# -gt 0 ]; then targets=("$@"); fi
 
 cmake --preset fuzz -B "$build" >/dev/null
@@ -19,6 +19,7 @@ cmake --build "$build" -j 2 --target "${targets[@]}"
 work="$build/fuzz"
 rm -rf "$work/seeds"
 bash fuzz/make-seeds.sh "$work/seeds"
+bash fuzz/make-tag-seeds.sh "$work/seeds/fuzz_tags"
 mkdir -p "$build/logs" "$build/artifacts"
 
 for target in "${targets[@]}"; do
