@@ -53,7 +53,17 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to)
   command->add_flag("--preserve-times", set.preserveTimes,
                     "Keep the file's access and modification times as they were before the edit");
   command->add_flag("--backup", set.backup,
-                    "Copy each file to NAME.orig before writing it (refused if that exists)");
+                    "Keep each file as it was as NAME.orig (refused if that exists): the old file itself when "
+                    "the write makes a new one, else a copy");
+  command->add_flag("--strip-id3v2", set.stripId3v2,
+                    "Take an ID3v2 tag at the start of the audio out of RIFF output (its texts go into the "
+                    "INFO and ID3v1 fields the edit leaves empty)");
+  command->add_flag("--rename-extension", set.renameExtension,
+                    "Give a written file the usual extension of its form (.mp3, .rmp3, .wav), never over an "
+                    "existing name");
+  command->add_flag("--dry-run", set.dryRun,
+                    "Show what would be written to each file (form, texts, whether the audio moves, bytes) "
+                    "and write nothing");
   command->add_option("FILE", set.files, "Files to rewrite")->required();
   command->footer(kExitCodes);
   return command;

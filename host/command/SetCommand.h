@@ -15,6 +15,9 @@ struct SetOptions {
   bool force = false;
   bool preserveTimes = false;
   bool backup = false;
+  bool stripId3v2 = false;       // take an ID3v2 tag out of the audio of RIFF output
+  bool dryRun = false;           // say what would be written, write nothing
+  bool renameExtension = false;  // give a written file the extension of its form
   std::vector<std::string> files;
 };
 

@@ -29,6 +29,13 @@ void AddOnce(std::vector<std::string>& ids, const std::string& id) {
 
 }  // namespace
 
+void CarryTailInfo(const std::vector<vtinspect::InfoText>& tail, TagInfo& info) {
+  for (const vtinspect::InfoText& text : tail) {
+    const std::optional<int> item = ItemOf(text.id);
+    if (item && *item != VT_ITEM_ISFT) Store(info.Items[*item], text.bytes);
+  }
+}
+
 void CarryHeadInfo(const std::vector<vtinspect::InfoText>& head, TagInfo& info) {
   for (const vtinspect::InfoText& text : head) {
     const std::optional<int> item = ItemOf(text.id);
