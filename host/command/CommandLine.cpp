@@ -52,9 +52,10 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to)
                     "rmp3, anyway");
   command->add_flag("--preserve-times", set.preserveTimes,
                     "Keep the file's access and modification times as they were before the edit");
-  command->add_flag("--backup", set.backup,
-                    "Keep each file as it was as NAME.orig (refused if that exists): the old file itself when "
-                    "the write makes a new one, else a copy");
+  command->add_flag(
+      "--backup", set.backup,
+      "Keep each file as it was as NAME.orig (refused if that exists): the old file itself when "
+      "the write makes a new one, else a copy");
   command->add_flag("--strip-id3v2", set.stripId3v2,
                     "Take an ID3v2 tag at the start of the audio out of RIFF output (its texts go into the "
                     "INFO and ID3v1 fields the edit leaves empty)");

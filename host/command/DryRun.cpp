@@ -49,7 +49,8 @@ void Change(const std::string& label, const std::string& old, const std::string&
 
 std::string Moves(std::uint64_t length, const std::string& obstacle) {
   if (obstacle.empty())
-    return "a new file of " + std::to_string(length) + " bytes would be written beside the old one and take its place";
+    return "a new file of " + std::to_string(length) +
+           " bytes would be written beside the old one and take its place";
   return std::to_string(length) + " bytes would be written over the file itself (" + obstacle + ")";
 }
 

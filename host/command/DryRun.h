@@ -19,7 +19,7 @@ struct DryRunView {
   const TagInfo& after;               // the record the write would get
   int mode;                           // VT_MODE_*
   const WriteOutcome& outcome;
-  std::uint64_t stripped;     // bytes of ID3v2 tag taken out of the audio
+  std::uint64_t stripped;       // bytes of ID3v2 tag taken out of the audio
   const std::string& obstacle;  // why a moving write would go in place; empty through a new file
   const HeadListPlan& head;
   const std::string& encoding;

@@ -142,9 +142,10 @@ std::optional<std::string> AudioRefusal(vtinspect::ByteSource& bytes, const File
   return std::nullopt;
 }
 
-std::optional<FileRead> ReadFile(const fs::path& path, const ModuleName& moduleName, const SetOptions& options,
-                                 const std::string& name) {
-  FileRead read{vtinspect::ProbeFile(path)};
+std::optional<FileRead> ReadFile(const fs::path& path, const ModuleName& moduleName,
+                                 const SetOptions& options, const std::string& name) {
+  FileRead read;
+  read.probe = vtinspect::ProbeFile(path);
   if (const auto refusal = Refusal(read.probe, options)) {
     ReportFailure(name, *refusal);
     return std::nullopt;
@@ -206,22 +207,24 @@ bool DecideOnId3v2(vtinspect::ByteSource& bytes, const FileRead& read, const Set
     ReportFailure(name, kId3v2IntoRmp3);
     return false;
   }
-  ReportWarning(name, "the data chunk starts with an ID3v2 tag, which players take for audio; --strip-id3v2 "
-                      "takes it out");
+  ReportWarning(name,
+                "the data chunk starts with an ID3v2 tag, which players take for audio; --strip-id3v2 "
+                "takes it out");
   return true;
 }
 
 void CarryStrippedTexts(vtinspect::ByteSource& bytes, const FileRead& read, const TagEdits& edits,
                         const std::string& name, Plan& plan) {
-  const std::string tag =
-      bytes.Read(read.audio.offset, static_cast<std::size_t>(std::min<std::uint64_t>(plan.stripped, kLargestTagRead)));
+  const std::string tag = bytes.Read(
+      read.audio.offset, static_cast<std::size_t>(std::min<std::uint64_t>(plan.stripped, kLargestTagRead)));
   const vtinspect::Id3v2Tag parsed =
       vtinspect::ReadId3v2(vtinspect::Bytes(reinterpret_cast<const std::uint8_t*>(tag.data()), tag.size()));
   Warn(name, CarryId3v2Texts(parsed, plan.mode, edits, plan.info));
 }
 
-std::optional<Plan> MakePlan(const fs::path& path, const ModuleName& moduleName, const FileRead& read, int mode,
-                             const SetOptions& options, const TagEdits& edits, const std::string& name) {
+std::optional<Plan> MakePlan(const fs::path& path, const ModuleName& moduleName, const FileRead& read,
+                             int mode, const SetOptions& options, const TagEdits& edits,
+                             const std::string& name) {
   Plan plan;
   plan.mode = mode;
   plan.info = read.info;
@@ -249,7 +252,8 @@ std::optional<Plan> MakePlan(const fs::path& path, const ModuleName& moduleName,
   return plan;
 }
 
-std::string WriteFailure(std::int32_t code, int kind, int mode, const FileProbe& probe, const fs::path& path) {
+std::string WriteFailure(std::int32_t code, int kind, int mode, const FileProbe& probe,
+                         const fs::path& path) {
   if (code == VT_NOT_SUPPORTED && mode == VT_MODE_WAVE) return "only a WAVE file can be written as wave";
   if (code == VT_FILE_TOO_LARGE && probe.size < kTwoGiB) return kCouldNotGrow;
   return FailureWords(static_cast<std::uint32_t>(code), kind, path);
@@ -296,7 +300,8 @@ std::int32_t WriteRecord(const fs::path& path, const ModuleName& moduleName, Pla
   };
   if (backup.ByTheModule(plan)) {
     if (NameTaken(BackupName(path))) {
-      ReportFailure(name, DisplayName(BackupName(path)) + ": the backup name exists already; nothing written");
+      ReportFailure(name,
+                    DisplayName(BackupName(path)) + ": the backup name exists already; nothing written");
       return -1;
     }
     if (changed()) return -1;
@@ -341,7 +346,8 @@ bool WriteOwnParts(const fs::path& path, const ModuleName& moduleName, Plan& pla
   if (!probe.riff || !probe.riff->dataOffset) return true;  // the check says what is wrong
   const HeadListPlan head = PlanHeadList(bytes.Read(0, static_cast<std::size_t>(*probe.riff->dataOffset)),
                                          bytes.Size(), *probe.riff, expected.infoTexts);
-  if (!head.refusal.empty()) ReportWarning(name, head.refusal + "; the list before the audio keeps its texts");
+  if (!head.refusal.empty())
+    ReportWarning(name, head.refusal + "; the list before the audio keeps its texts");
   if (!head.leftOut.empty())
     ReportWarning(name, "the list before the audio leaves out " + Listed(head.leftOut) +
                             ": their texts hold \"data\", which the module would take for the data chunk");
@@ -381,8 +387,8 @@ fs::path FitName(const fs::path& path, const Plan& plan, int layer, const SetOpt
 void Write(const fs::path& path, const ModuleName& moduleName, const FileRead& read, Plan& plan,
            const SetOptions& options, const std::optional<FileState>& state,
            const std::optional<FileTimes>& times, const std::string& name) {
-  ExpectedFile expected{plan.mode, read.audio.size - plan.stripped, 0, Id3v1BlockFor(plan.info),
-                        InfoTextsFor(plan.info), {}};
+  ExpectedFile expected{
+      plan.mode, read.audio.size - plan.stripped, 0, Id3v1BlockFor(plan.info), InfoTextsFor(plan.info), {}};
   {
     vtinspect::FileBytes bytes(path);
     expected.audioDigest =
@@ -399,15 +405,16 @@ void Write(const fs::path& path, const ModuleName& moduleName, const FileRead& r
   if (!WriteOwnParts(path, moduleName, plan, expected, name)) return;
   vtinspect::FileBytes written(path);
   if (const auto differences = Differences(written, expected); !differences.empty()) {
-    ReportFailure(name, "written as " + std::string(ModeName(plan.mode)) + ", but the file read back differs: " +
-                            Listed(differences, "; "));
+    ReportFailure(name, "written as " + std::string(ModeName(plan.mode)) +
+                            ", but the file read back differs: " + Listed(differences, "; "));
     return;
   }
   if (times && !WriteFileTimes(path, *times)) ReportWarning(name, "written, but its times could not be kept");
   const fs::path now = FitName(path, plan, read.info.Layer, options, name);
   Progress::ClearActive();
   std::cout << EscapeControls(name) << ": written as " << ModeName(plan.mode)
-            << (now != path ? ", renamed to " + EscapeControls(DisplayName(now)) : std::string()) << std::endl;
+            << (now != path ? ", renamed to " + EscapeControls(DisplayName(now)) : std::string())
+            << std::endl;
 }
 
 }  // namespace
@@ -444,8 +451,8 @@ void EditFile(const fs::path& path, const SetOptions& options, const TagEdits& e
   std::optional<Plan> plan = MakePlan(path, moduleName, *read, mode, options, edits, name);
   if (!plan) return;
   if (options.dryRun) {
-    ShowDryRun({name, read->probe, plan->before, plan->info, mode, plan->outcome, plan->stripped, plan->obstacle,
-                plan->head, edits.encoding});
+    ShowDryRun({name, read->probe, plan->before, plan->info, mode, plan->outcome, plan->stripped,
+                plan->obstacle, plan->head, edits.encoding});
     return;
   }
   Write(path, moduleName, *read, *plan, options, state, times, name);

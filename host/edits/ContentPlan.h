@@ -12,13 +12,20 @@
 namespace vthost {
 
 struct PlannedRun {
-  std::uint64_t start = 0;              // offset in the new content
-  std::uint64_t length = 0;             // bytes
-  std::optional<std::uint64_t> from;    // old bytes: their offset in the old file
-  std::string bytes;                    // new bytes: exactly `length` of them
+  std::uint64_t start = 0;            // offset in the new content
+  std::uint64_t length = 0;           // bytes
+  std::optional<std::uint64_t> from;  // old bytes: their offset in the old file
+  std::string bytes;                  // new bytes: exactly `length` of them
 };
 
 using ContentPlan = std::vector<PlannedRun>;
+
+// A RIFF size word: four bytes, least significant first.
+inline std::string LittleEndianWord(std::uint64_t value) {
+  std::string bytes(4, '\0');
+  for (std::size_t i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
+  return bytes;
+}
 
 inline PlannedRun OldBytes(std::uint64_t start, std::uint64_t from, std::uint64_t length) {
   return {start, length, from, {}};

@@ -61,7 +61,8 @@ void Fill(TagInfo& info, int item, std::string_view bytes, const std::string& fr
   const std::string fitted = CutToField(bytes, width, edits.encoding);
   Store(info.Items[item], fitted);
   if (fitted.size() < bytes.size())
-    warnings.push_back(FieldName(item) + " (from " + from + ") is cut to " + std::to_string(width) + " bytes");
+    warnings.push_back(FieldName(item) + " (from " + from + ") is cut to " + std::to_string(width) +
+                       " bytes");
 }
 
 void FillGenre(TagInfo& info, int number, const TagEdits& edits) {
@@ -103,7 +104,8 @@ std::vector<std::string> CarryAcrossForms(int kind, int mode, const TagEdits& ed
   } else if (kind != VT_KIND_MPEG && !IsRiff(mode)) {
     for (const FieldPair& pair : kPairs)
       Fill(info, pair.id3v1, TextOf(info.Items[pair.info]), std::string(IdOf(pair.info)), edits, warnings);
-    if (const auto number = vtinspect::GenreByName(TextOf(info.Items[kGenreInfo]))) FillGenre(info, *number, edits);
+    if (const auto number = vtinspect::GenreByName(TextOf(info.Items[kGenreInfo])))
+      FillGenre(info, *number, edits);
   }
   return warnings;
 }
@@ -143,11 +145,12 @@ std::vector<std::string> CarryId3v2Texts(const vtinspect::Id3v2Tag& tag, int mod
       info.TagKind != VT_TAG_ID3V11) {
     info.TagKind = VT_TAG_ID3V11;
     info.Track = *tag.track.number;
-    const std::string_view comment = TextOf(info.Items[VT_ITEM_COMMENT]);
+    const std::string_view kept = TextOf(info.Items[VT_ITEM_COMMENT]);
     const std::size_t width = FieldWidth(VT_ITEM_COMMENT, info);
-    if (comment.size() > width) {
-      Store(info.Items[VT_ITEM_COMMENT], CutToField(comment, width, edits.encoding));
-      warnings.push_back("the ID3v1 comment is cut to " + std::to_string(width) + " bytes (the ID3v2 track takes the rest)");
+    if (kept.size() > width) {
+      Store(info.Items[VT_ITEM_COMMENT], CutToField(kept, width, edits.encoding));
+      warnings.push_back("the ID3v1 comment is cut to " + std::to_string(width) +
+                         " bytes (the ID3v2 track takes the rest)");
     }
   }
   return warnings;

@@ -22,14 +22,8 @@ std::optional<int> FollowedItem(std::string_view id) {
   return std::nullopt;
 }
 
-std::string Le32(std::uint64_t value) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFFu);
-  return bytes;
-}
-
 std::string SubChunk(std::string_view id, std::string_view text) {
-  std::string chunk = std::string(id) + Le32(text.size() + 1) + std::string(text) + '\0';
+  std::string chunk = std::string(id) + LittleEndianWord(text.size() + 1) + std::string(text) + '\0';
   if (chunk.size() % 2 != 0) chunk += '\0';
   return chunk;
 }
@@ -45,7 +39,8 @@ std::optional<Region> HeadRegion(const vtinspect::RiffFacts& facts) {
   for (std::size_t i = 0; i < chunks.size() && chunks[i].id != "data"; ++i) {
     if (chunks[i].listType != "INFO") continue;
     Region region{chunks[i].offset, chunks[i].End(), chunks[i].offset + 8, chunks[i].size};
-    for (std::size_t j = i + 1; j < chunks.size() && IsFiller(chunks[j].id); ++j) region.end = chunks[j].End();
+    for (std::size_t j = i + 1; j < chunks.size() && IsFiller(chunks[j].id); ++j)
+      region.end = chunks[j].End();
     return region;
   }
   return std::nullopt;
@@ -74,7 +69,8 @@ NewList BuildList(std::string_view oldBody, const std::array<std::string, kWritt
     const std::string_view id = oldBody.substr(at, 4);
     const std::uint64_t size = vomtrail::LittleEndian32(oldBody, at + 4);
     const std::uint64_t end = at + 8 + size;
-    if (end > oldBody.size() || !std::all_of(id.begin(), id.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }))
+    if (end > oldBody.size() ||
+        !std::all_of(id.begin(), id.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }))
       break;  // what follows is no sub-chunk: it is left out
     if (const auto item = FollowedItem(id)) {
       if (!seen[static_cast<std::size_t>(*item)] && wanted(*item))
@@ -83,8 +79,7 @@ NewList BuildList(std::string_view oldBody, const std::array<std::string, kWritt
     } else {
       // Kept as it stands, with the pad byte of an odd size even where the
       // writer left it out at the list's end.
-      add(std::string(oldBody.substr(at, static_cast<std::size_t>(end - at))) +
-          std::string(size % 2, '\0'));
+      add(std::string(oldBody.substr(at, static_cast<std::size_t>(end - at))) + std::string(size % 2, '\0'));
     }
     at = static_cast<std::size_t>(std::min<std::uint64_t>(end + (size & 1u), oldBody.size()));
   }
@@ -94,9 +89,11 @@ NewList BuildList(std::string_view oldBody, const std::array<std::string, kWritt
   return list;
 }
 
-std::string ListChunk(const std::string& body) { return "LIST" + Le32(body.size()) + body; }
+std::string ListChunk(const std::string& body) { return "LIST" + LittleEndianWord(body.size()) + body; }
 
-std::string Junk(std::uint64_t bodySize) { return "JUNK" + Le32(bodySize) + std::string(bodySize, '\0'); }
+std::string Junk(std::uint64_t bodySize) {
+  return "JUNK" + LittleEndianWord(bodySize) + std::string(bodySize, '\0');
+}
 
 // The list filling `room` bytes exactly, or nothing. A gap too small for a
 // JUNK chunk goes to the last text as zero bytes, which every reader takes
@@ -108,7 +105,7 @@ std::optional<std::string> FittedRegion(NewList list, std::uint64_t room) {
   if (size > room || list.lastChunk == std::string::npos) return std::nullopt;
   const std::uint64_t gap = room - size;
   const std::uint64_t oldSize = vomtrail::LittleEndian32(list.body, list.lastChunk + 4);
-  list.body.replace(list.lastChunk + 4, 4, Le32(oldSize + (oldSize & 1u) + gap));
+  list.body.replace(list.lastChunk + 4, 4, LittleEndianWord(oldSize + (oldSize & 1u) + gap));
   list.body.append(static_cast<std::size_t>(gap), '\0');
   return ListChunk(list.body);
 }
@@ -127,10 +124,11 @@ HeadListPlan PlanHeadList(std::string_view head, std::uint64_t fileSize, const v
                           const std::array<std::string, kWrittenInfoIds>& texts) {
   HeadListPlan plan;
   const std::optional<Region> region = HeadRegion(facts);
-  if (!region || !facts.dataOffset || *facts.dataOffset > head.size() || region->end > head.size()) return plan;
+  if (!region || !facts.dataOffset || *facts.dataOffset > head.size() || region->end > head.size())
+    return plan;
   const std::uint64_t dataId = *facts.dataOffset - 8;
-  const std::string_view oldBody = head.substr(static_cast<std::size_t>(region->bodyStart),
-                                               static_cast<std::size_t>(region->bodySize));
+  const std::string_view oldBody =
+      head.substr(static_cast<std::size_t>(region->bodyStart), static_cast<std::size_t>(region->bodySize));
   for (int item = 0; item < kWrittenInfoIds; ++item)
     if (FollowedItem(kInfoIds[static_cast<std::size_t>(item)].id) &&
         texts[static_cast<std::size_t>(item)].find("data") != std::string::npos)
@@ -138,7 +136,7 @@ HeadListPlan PlanHeadList(std::string_view head, std::uint64_t fileSize, const v
   const NewList list = BuildList(oldBody, texts, plan.leftOut);
   const std::string_view before = head.substr(0, static_cast<std::size_t>(region->start));
   const std::string_view behind = head.substr(static_cast<std::size_t>(region->end));
-  if (list.body == oldBody && region->end - region->start == 8 + oldBody.size()) return plan;
+  if (list.body == oldBody) return plan;
 
   const std::uint64_t room = region->end - region->start;
   if (const auto fitted = FittedRegion(list, room);
@@ -155,13 +153,13 @@ HeadListPlan PlanHeadList(std::string_view head, std::uint64_t fileSize, const v
   }
   std::string newHead = std::string(before) + grown + std::string(behind);
   const std::uint64_t riffSize = vomtrail::LittleEndian32(head, 4) + growth;
-  newHead.replace(4, 4, Le32(riffSize));
+  newHead.replace(4, 4, LittleEndianWord(riffSize));
   if (!ModuleFindsTheData(newHead, dataId + growth)) {
     plan.refusal = "a text of the list before the audio would make the module miss the data chunk";
     return plan;
   }
-  plan.content = {OldBytes(0, 0, 4), NewBytes(4, Le32(riffSize)), OldBytes(8, 8, region->start - 8),
-                  NewBytes(region->start, grown),
+  plan.content = {OldBytes(0, 0, 4), NewBytes(4, LittleEndianWord(riffSize)),
+                  OldBytes(8, 8, region->start - 8), NewBytes(region->start, grown),
                   OldBytes(region->start + grown.size(), region->end, fileSize - region->end)};
   return plan;
 }

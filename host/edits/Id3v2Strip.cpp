@@ -10,12 +10,6 @@ namespace {
 
 constexpr std::size_t kZeroWindow = 64 * 1024;  // padding behind a tag that its size does not count
 
-std::string Le32(std::uint64_t value) {
-  std::string bytes(4, '\0');
-  for (std::size_t i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFFu);
-  return bytes;
-}
-
 }  // namespace
 
 std::uint64_t LeadingTagSize(vtinspect::ByteSource& file, const AudioSpan& audio) {
@@ -33,14 +27,16 @@ std::uint64_t LeadingTagSize(vtinspect::ByteSource& file, const AudioSpan& audio
   return std::min(cut + zeros, audio.size);
 }
 
-ContentPlan PlanDataCut(std::uint32_t riffSize, const AudioSpan& data, std::uint64_t fileSize, std::uint64_t cut) {
+ContentPlan PlanDataCut(std::uint32_t riffSize, const AudioSpan& data, std::uint64_t fileSize,
+                        std::uint64_t cut) {
   const std::uint64_t oldPad = data.size % 2;
   const std::uint64_t newSize = data.size - cut;
   const std::uint64_t newPad = newSize % 2;
   const std::uint64_t behind = std::min(data.offset + data.size + oldPad, fileSize);
   const std::uint64_t newRiffSize = riffSize - cut - oldPad + newPad;
-  ContentPlan plan = {OldBytes(0, 0, 4), NewBytes(4, Le32(newRiffSize)), OldBytes(8, 8, data.offset - 12),
-                      NewBytes(data.offset - 4, Le32(newSize)), OldBytes(data.offset, data.offset + cut, newSize)};
+  ContentPlan plan = {OldBytes(0, 0, 4), NewBytes(4, LittleEndianWord(newRiffSize)),
+                      OldBytes(8, 8, data.offset - 12), NewBytes(data.offset - 4, LittleEndianWord(newSize)),
+                      OldBytes(data.offset, data.offset + cut, newSize)};
   std::uint64_t at = data.offset + newSize;
   if (newPad != 0) plan.push_back(NewBytes(at++, std::string(1, '\0')));
   if (behind < fileSize) plan.push_back(OldBytes(at, behind, fileSize - behind));

@@ -22,6 +22,7 @@ std::uint64_t LeadingTagSize(vtinspect::ByteSource& file, const AudioSpan& audio
 // chunk's body) `cut` bytes shorter at the front: the data and RIFF sizes
 // lessened, the pad byte behind an odd size put right, and the chunks
 // behind moved up. `riffSize` is the file's RIFF size word.
-ContentPlan PlanDataCut(std::uint32_t riffSize, const AudioSpan& data, std::uint64_t fileSize, std::uint64_t cut);
+ContentPlan PlanDataCut(std::uint32_t riffSize, const AudioSpan& data, std::uint64_t fileSize,
+                        std::uint64_t cut);
 
 }  // namespace vthost

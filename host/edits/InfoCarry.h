@@ -33,9 +33,10 @@ void MirrorId3v1Edits(const TagEdits& edits, TagInfo& info);
 // returns their ids.
 std::vector<std::string> CutInfoTexts(TagInfo& info);
 
-// The INFO ids that a write in `mode` (VT_MODE_*) would lose: for an MP3
-// file every INFO text of the record or the head list, for an RMP3 file the
-// head texts the record has no item for.
+// The INFO ids that a write in `mode` (VT_MODE_*) would lose, in order: for
+// an MP3 file every INFO text of the record or the head list but those that
+// come over to the ID3v1 block, for an RMP3 file the head texts the record
+// has no item for.
 std::vector<std::string> DroppedInfoIds(const TagInfo& info, const std::vector<vtinspect::InfoText>& head,
                                         int mode);
 

@@ -116,10 +116,12 @@ void CheckInfo(vtinspect::ByteSource& file, const ExpectedFile& expected, std::v
 
 }  // namespace
 
-std::optional<std::uint64_t> AudioDigest(vtinspect::ByteSource& file, std::uint64_t offset, std::uint64_t size) {
+std::optional<std::uint64_t> AudioDigest(vtinspect::ByteSource& file, std::uint64_t offset,
+                                         std::uint64_t size) {
   Digest digest;
   for (std::uint64_t done = 0; done < size;) {
-    const std::string block = file.Read(offset + done, static_cast<std::size_t>(std::min<std::uint64_t>(kDigestBlock, size - done)));
+    const std::string block = file.Read(
+        offset + done, static_cast<std::size_t>(std::min<std::uint64_t>(kDigestBlock, size - done)));
     if (block.empty()) return std::nullopt;
     digest.Update(block);
     done += block.size();

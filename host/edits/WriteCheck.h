@@ -29,7 +29,8 @@ struct ExpectedFile {
 // A digest of `size` bytes from `offset`: equal bytes give equal digests,
 // and a changed, lost or repeated byte changes it. Nothing when the file
 // holds fewer bytes.
-std::optional<std::uint64_t> AudioDigest(vtinspect::ByteSource& file, std::uint64_t offset, std::uint64_t size);
+std::optional<std::uint64_t> AudioDigest(vtinspect::ByteSource& file, std::uint64_t offset,
+                                         std::uint64_t size);
 
 // What differs, in words ("the audio is 100 bytes, not 120"); empty when
 // the file is what was asked for.

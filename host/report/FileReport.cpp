@@ -63,7 +63,8 @@ bool ModuleReadsTheHeadList(const FileProbe& probe) {
   return start < static_cast<std::int64_t>(*probe.riff->dataOffset);
 }
 
-bool SameAsListed(const std::vector<vtinspect::InfoText>& texts, std::string_view id, std::string_view bytes) {
+bool SameAsListed(const std::vector<vtinspect::InfoText>& texts, std::string_view id,
+                  std::string_view bytes) {
   for (const vtinspect::InfoText& text : texts)
     if (text.id == id && text.bytes == vtinspect::WithoutTrailingBlanks(bytes)) return true;
   return false;
@@ -201,8 +202,9 @@ Field ModuleInfoFields(const FileView& file, const std::string& encoding) {
     const std::string id(kInfoIds[static_cast<std::size_t>(item)].id);
     const std::string shown = ShownText(file.info, item, encoding);
     const std::string_view bytes = TextOf(file.info.Items[item]);
-    const bool listed = file.probe.riff && ((headList && SameAsListed(file.probe.riff->headInfo, id, bytes)) ||
-                                            SameAsListed(file.probe.riff->tailInfo, id, bytes));
+    const bool listed =
+        file.probe.riff && ((headList && SameAsListed(file.probe.riff->headInfo, id, bytes)) ||
+                            SameAsListed(file.probe.riff->tailInfo, id, bytes));
     texts.push_back(Both(id, shown, listed ? "" : "INFO " + id,
                          shown + (headList ? kBeforeTheAudio : kAsTheModuleReadsIt)));
   }
@@ -237,10 +239,10 @@ Report DescribeFile(const FileView& file, const std::string& encoding) {
   for (Field& field : RiffFields(probe)) fields.push_back(std::move(field));
   fields.push_back(Id3v1Fields(file, encoding));
   static const std::vector<vtinspect::InfoText> kNoTexts;
-  fields.push_back(ListedInfoFields(probe.riff ? probe.riff->headInfo : kNoTexts, "info_head", kBeforeTheAudio,
-                                    encoding));
-  fields.push_back(ListedInfoFields(probe.riff ? probe.riff->tailInfo : kNoTexts, "info_tail", kBehindTheAudio,
-                                    encoding));
+  fields.push_back(
+      ListedInfoFields(probe.riff ? probe.riff->headInfo : kNoTexts, "info_head", kBeforeTheAudio, encoding));
+  fields.push_back(
+      ListedInfoFields(probe.riff ? probe.riff->tailInfo : kNoTexts, "info_tail", kBehindTheAudio, encoding));
   fields.push_back(ModuleInfoFields(file, encoding));
   return report;
 }

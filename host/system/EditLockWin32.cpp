@@ -45,8 +45,8 @@ std::string EditLock::Take(const std::filesystem::path& path, std::chrono::milli
 
 std::optional<FileState> ReadFileState(const std::filesystem::path& path) {
   const HANDLE file = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION information{};
   FILE_BASIC_INFO basic{};

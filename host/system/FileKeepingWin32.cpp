@@ -43,7 +43,8 @@ bool WriteFileTimes(const std::filesystem::path& path, const FileTimes& times) {
 
 std::string RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0) return {};
-  return ::GetLastError() == ERROR_ALREADY_EXISTS ? "the name exists already" : "the system refused the rename";
+  return ::GetLastError() == ERROR_ALREADY_EXISTS ? "the name exists already"
+                                                  : "the system refused the rename";
 }
 
 bool FlushToDisk(const std::filesystem::path& path) {

@@ -74,7 +74,9 @@ std::int32_t CallSetInfo(const Str255& name, TagInfo& info, int mode) { return s
 
 // The DLL's export table is fixed at GetInfo, SetInfo and GetVersion: a
 // backup on Windows is a copy.
-std::int32_t CallSetInfoKeepingOld(const Str255&, TagInfo&, int, const std::string&) { return VT_NOT_SUPPORTED; }
+std::int32_t CallSetInfoKeepingOld(const Str255&, TagInfo&, int, const std::string&) {
+  return VT_NOT_SUPPORTED;
+}
 
 bool CanKeepOldFile() { return false; }
 

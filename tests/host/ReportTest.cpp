@@ -95,7 +95,7 @@ TEST(FileReport, AnMp3FileInBothForms) {
       R"("copyright":false,"counted_frames":10,"crc":false,"duration":1,"emphasis":0,"file":"song.mp3",)"
       R"("frames":9,"id3v1":{"album":"","artist":"","comment":"","genre":17,"genre_name":"Rock",)"
       R"("title":"Title","track":3,"version":"1.1","year":"1999"},"id3v2":false,"id3v2_tag":null,)"
-      R"("info":{},"info_head":[],"layer":3,"length":"0:01","mode_extension":0,"mpeg":"1",)"
+      R"("info":{},"info_head":[],"info_tail":[],"layer":3,"length":"0:01","mode_extension":0,"mpeg":"1",)"
       R"("mpeg_audio":true,"ok":true,"original":true,"padding":false,"private":false,)"
       R"("sample_rate":44100,"seconds":0.26,"seconds_source":"info","size":4308,"vbr":false})");
 }
