@@ -116,7 +116,7 @@ Built BuildRmp3(TagInfo info, std::int32_t dataSize) {
   WriteId3v1Block(image, info);
   image.Seek(4);
   image.WriteLittleEndian32(static_cast<std::uint32_t>(image.Length() - 8));
-  return {testing::ImageBytes(image), info};
+  return {testing::ImageBytes(image, audio), info};
 }
 
 std::uint32_t Le32At(const Bytes& b, std::size_t at) {
