@@ -134,20 +134,26 @@ void EditInPlace(File& file, std::span<const ContentRun> runs) {
   for (const ContentRun& run : runs)
     if (run.IsNew() && run.length > 0) writes.push_back(&run);
   bool changedByOthers = false;
+  // A look right before the first write and right before the cut or the
+  // last write: what another program appended meanwhile is neither written
+  // over nor cut off.
+  const auto look = [&] {
+    try {
+      file.ExpectUnchanged();
+    } catch (const IoError& e) {
+      changedByOthers = e.Code() == static_cast<std::uint32_t>(Win32Error::SharingViolation);
+      throw;
+    }
+  };
   try {
+    look();
     // The tail first, the head (a RIFF size word) last: until the head is
     // written it describes the old file, and the tags behind the audio are
     // the old ones or, once written, the new ones.
     for (std::size_t i = writes.size(); i-- > 1;) file.WriteAt(writes[i]->start, writes[i]->bytes);
-    // A shorter file is cut once its new tail stands (cutting first would
-    // take the old tags before the new ones are there), and only when no
-    // other program has grown the file meanwhile.
-    try {
-      file.ExpectUnchanged();
-    } catch (...) {
-      changedByOthers = true;
-      throw;
-    }
+    // A shorter file is cut once its new tail stands: cutting first would
+    // take the old tags before the new ones are there.
+    look();
     if (newLength < oldLength) file.Truncate(newLength);
     if (!writes.empty()) file.WriteAt(writes[0]->start, writes[0]->bytes);
     file.Flush();

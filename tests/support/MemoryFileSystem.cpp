@@ -88,6 +88,7 @@ class MemoryFile final : public File {
   }
 
   void ExpectUnchanged() override {
+    fs_.looks.push_back(fs_.operations);
     fs_.Tick();
     const bool same = static_cast<std::int64_t>(bytes_->size()) == size_ &&
                       (written_ || fs_.changesByOthers[name_] == changes_);
