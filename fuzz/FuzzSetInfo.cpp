@@ -130,7 +130,9 @@ Outcome Rewrite(const Case& c, TagInfo& info, Fault fault) {
   out.file = files.files["f"];
   out.operations = files.operations;
   out.madeNewFile = files.standInsMade > 0;
-  if (fault != Fault::Kill) FUZZ_CHECK(files.files.size() == 1, "no new file is left beside the old one");
+  if (fault != Fault::Kill)
+    FUZZ_CHECK(files.files.size() == 1 + static_cast<std::size_t>(files.failedRemovals),
+               "no new file is left beside the old one but where removing it failed");
   FUZZ_CHECK(out.result == 0 || fuzzing::IsKnownCode(out.result), "the result is 0 or a known code");
   FUZZ_CHECK(files.openHandles == 0, "the file is closed on every exit");
   FUZZ_CHECK(before.KeptHostBytes(info), "no write into the record's gaps or past offset 5932");
@@ -187,6 +189,18 @@ Outcome CheckFaultless(const Case& c, const TagInfo& original) {
   return out;
 }
 
+// Whether the audio of the faultless rewrite moved (a conversion).
+bool MovesAudio(const Case& c, std::uint8_t fileKind) {
+  const fuzzing::AudioSpan audio = fuzzing::LocateAudio(c.file, fileKind);
+  return (c.mode == 0 && audio.start != 0) || (c.mode == 1 && audio.start != 20);
+}
+
+// Whether a rewrite moves the audio within the file itself: no new file
+// can stand in for the old one.
+bool MovesWithinTheFile(const Case& c, std::uint8_t fileKind) {
+  return MovesAudio(c, fileKind) && c.obstacle != Obstacle::None && c.obstacle != Obstacle::NoSystemCopy;
+}
+
 // With a fault, the faultless run says what happens: a failure leaves the
 // file as it was (the old bytes an edit in place wrote over are put back),
 // but where it strikes after the new content stands; a disk that cannot
@@ -216,16 +230,19 @@ void CheckFaulted(const Case& c, const TagInfo& original, const Outcome& faultle
     FUZZ_CHECK(out.result == kInjectedCode, "the failing operation's code is returned");
   else
     FUZZ_CHECK(out.result == faultless.result, "an operation never reached changes nothing");
+  if (MovesWithinTheFile(c, original.FileKind)) {
+    // The old way: each byte is the old one (zero in growth) or the new one.
+    for (std::size_t i = 0; i < out.file.size(); ++i) {
+      const std::uint8_t old = i < c.file.size() ? c.file[i] : 0;
+      const bool isNew = i < faultless.file.size() && out.file[i] == faultless.file[i];
+      FUZZ_CHECK(out.file[i] == old || isNew, "a failed move within the file leaves only old and new bytes");
+    }
+    return;
+  }
   // The folder's flush and the close come after the new content stands.
   const bool afterCommit = faultless.result == 0 && c.faultParameter >= faultless.operations - 2;
   FUZZ_CHECK(out.file == c.file || (afterCommit && out.file == faultless.file),
              "a failed rewrite leaves the file byte-identical");
-}
-
-// Whether the audio of the faultless rewrite moved (a conversion).
-bool MovesAudio(const Case& c, std::uint8_t fileKind) {
-  const fuzzing::AudioSpan audio = fuzzing::LocateAudio(c.file, fileKind);
-  return (c.mode == 0 && audio.start != 0) || (c.mode == 1 && audio.start != 20);
 }
 
 // A kill at any operation: the old file or the new one, or (an edit in
@@ -239,8 +256,7 @@ void CheckKilled(const Case& c, const TagInfo& original, const Outcome& faultles
   std::memcpy(record.bytes, &original, sizeof(TagInfo));
   SetFileInfo(files, "f", record.info(), c.mode);
   const Bytes state = files.files["f"];
-  const bool movesInPlace = MovesAudio(c, original.FileKind) && c.obstacle != Obstacle::None &&
-                            c.obstacle != Obstacle::NoSystemCopy;
+  const bool movesInPlace = MovesWithinTheFile(c, original.FileKind);
   if (faultless.result != 0 || state == c.file || state == faultless.file) {
     FUZZ_CHECK(state == c.file || state == faultless.file, "a kill leaves the old or the new file");
     FUZZ_CHECK(state == c.file || files.LeftStandIns().empty(), "nothing is left beside a new file");
@@ -254,7 +270,8 @@ void CheckKilled(const Case& c, const TagInfo& original, const Outcome& faultles
   files.killAt = -1;
   std::memcpy(record.bytes, &original, sizeof(TagInfo));
   const std::uint32_t again = SetFileInfo(files, "f", record.info(), c.mode);
-  FUZZ_CHECK(again == 0 && files.files["f"] == faultless.file, "the same call completes what a kill interrupted");
+  FUZZ_CHECK(again == 0 && files.files["f"] == faultless.file,
+             "the same call completes what a kill interrupted");
   FUZZ_CHECK(files.files.size() == 1, "the same call removes a new file a kill left behind");
 }
 

@@ -74,8 +74,11 @@ void WriteAllAt(int fd, std::int64_t offset, std::span<const std::byte> data) {
   }
 }
 
+// A file system that cannot flush at all (some FUSE ones say so) keeps what
+// it keeps: that is no failure of the write.
 void FlushFd(int fd) {
   while (::fsync(fd) != 0) {
+    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) return;
     if (errno != EINTR) FailErrno(errno);
   }
 }
@@ -446,9 +449,8 @@ bool PosixStandIn::Replace() {
     FailErrno(err);
   }
   replaced_ = true;
-  // The new name must survive a crash too. Some file systems cannot flush
-  // a folder; the rename is then as durable as they make it.
-  if (::fsync(folderFd_) != 0 && errno != EINVAL && errno != EROFS && errno != ENOTSUP) FailErrno(errno);
+  // The new name must survive a crash too.
+  FlushFd(folderFd_);
   return true;
 }
 

@@ -26,7 +26,7 @@ void WriteInto(MemoryFileSystem& fs, Bytes& bytes, std::int64_t offset, std::spa
       std::clamp<std::int64_t>(room - offset, 0, static_cast<std::int64_t>(data.size()));
   if (static_cast<std::int64_t>(bytes.size()) < offset + fits)
     bytes.resize(static_cast<std::size_t>(offset + fits));
-  std::memcpy(bytes.data() + offset, data.data(), static_cast<std::size_t>(fits));
+  if (fits > 0) std::memcpy(bytes.data() + offset, data.data(), static_cast<std::size_t>(fits));
   if (end > room) Fail(Win32Error::DiskFull);
 }
 
@@ -140,6 +140,7 @@ class MemoryStandIn final : public StandIn {
       fs.Tick();  // a killed process removes nothing
       fs.files.erase(name_);
     } catch (...) {
+      if (!fs.Killed()) ++fs.failedRemovals;
     }
   }
 
@@ -153,6 +154,7 @@ class MemoryStandIn final : public StandIn {
     const Bytes& source = original_.Content();
     const std::int64_t have =
         std::clamp<std::int64_t>(static_cast<std::int64_t>(source.size()) - from, 0, count);
+    if (have == 0) return 0;
     WriteInto(fs, Content(), to,
               std::as_bytes(std::span(source.data() + from, static_cast<std::size_t>(have))));
     return have;

@@ -61,6 +61,7 @@ class MemoryFileSystem final : public FileSystem {
   long flushes = 0;
   long standInsMade = 0;
   long replaces = 0;
+  long failedRemovals = 0;  // stand-ins whose removal failed: they stay
   std::vector<long> looks;  // the numbers of the ExpectUnchanged operations
   long openHandles = 0;
   bool exclusiveHeld = false;
