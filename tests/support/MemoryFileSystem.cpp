@@ -14,10 +14,9 @@ bool IsStandInOf(const std::string& entry, const std::string& name) {
          entry.ends_with(".vomtrail");
 }
 
-// Writes data at offset into bytes, as far as the disk has room: what fits
-// is written, then the write fails.
-void WriteInto(MemoryFileSystem& fs, Bytes& bytes, std::int64_t offset, std::span<const std::byte> data) {
-  fs.Tick();
+// Puts data at offset into bytes, as far as the disk has room: what fits is
+// written, then the write fails.
+void Place(MemoryFileSystem& fs, Bytes& bytes, std::int64_t offset, std::span<const std::byte> data) {
   ++fs.writes;
   fs.bytesWritten += static_cast<long>(data.size());
   const auto end = static_cast<std::int64_t>(static_cast<std::size_t>(offset) + data.size());
@@ -28,6 +27,11 @@ void WriteInto(MemoryFileSystem& fs, Bytes& bytes, std::int64_t offset, std::spa
     bytes.resize(static_cast<std::size_t>(offset + fits));
   if (fits > 0) std::memcpy(bytes.data() + offset, data.data(), static_cast<std::size_t>(fits));
   if (end > room) Fail(Win32Error::DiskFull);
+}
+
+void WriteInto(MemoryFileSystem& fs, Bytes& bytes, std::int64_t offset, std::span<const std::byte> data) {
+  fs.Tick();
+  Place(fs, bytes, offset, data);
 }
 
 class MemoryStandIn;
@@ -151,12 +155,12 @@ class MemoryStandIn final : public StandIn {
   std::int64_t CopyFromOriginal(std::int64_t from, std::int64_t to, std::int64_t count) override {
     MemoryFileSystem& fs = original_.Fs();
     if (!fs.copiesNatively) return 0;
+    fs.Tick();  // before the source is looked at: another program may append now
     const Bytes& source = original_.Content();
     const std::int64_t have =
         std::clamp<std::int64_t>(static_cast<std::int64_t>(source.size()) - from, 0, count);
     if (have == 0) return 0;
-    WriteInto(fs, Content(), to,
-              std::as_bytes(std::span(source.data() + from, static_cast<std::size_t>(have))));
+    Place(fs, Content(), to, std::as_bytes(std::span(source.data() + from, static_cast<std::size_t>(have))));
     return have;
   }
 
