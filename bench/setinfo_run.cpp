@@ -7,6 +7,9 @@
 //          copy     the least a write through a new file costs: copy the
 //                   file into a new one beside it (copy_file_range, as the
 //                   module) and flush that (timed); the copy is removed
+//          replace  the same, then the copy renamed over the file and the
+//                   old file closed, which frees its blocks (timed): what
+//                   any safe save of a whole file costs
 //          idle     nothing: the program's own footprint, to subtract
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,8 +51,9 @@ bool ReadAndWriteBack(const char* path) {
   return ::close(fd) == 0 && ok;
 }
 
-// FILE copied to FILE.copy-floor and flushed; the copy removed after.
-bool CopyAndFlush(const char* path) {
+// FILE copied to FILE.copy-floor and flushed; with replace, renamed over
+// FILE before the old FILE is closed, else removed after (untimed).
+bool CopyAndFlush(const char* path, bool replace) {
   const std::string copy = std::string(path) + ".copy-floor";
   const int in = ::open(path, O_RDONLY | O_CLOEXEC);
   const int out = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
@@ -66,6 +70,7 @@ bool CopyAndFlush(const char* path) {
     done += n;
   }
   ok = ok && ::fsync(out) == 0;
+  if (replace) ok = ok && ::rename(copy.c_str(), path) == 0;
   if (in >= 0) ::close(in);
   if (out >= 0) ::close(out);
   return ok;
@@ -75,7 +80,7 @@ bool CopyAndFlush(const char* path) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s 0|1|2|floor|copy|idle FILE\n", argv[0]);
+    std::fprintf(stderr, "usage: %s 0|1|2|floor|copy|replace|idle FILE\n", argv[0]);
     return 2;
   }
   const std::string what = argv[1];
@@ -87,9 +92,9 @@ int main(int argc, char** argv) {
 
   std::uint32_t result = 0;
   std::chrono::duration<double> elapsed{};
-  if (what == "floor" || what == "copy") {
+  if (what == "floor" || what == "copy" || what == "replace") {
     const auto start = std::chrono::steady_clock::now();
-    result = (what == "floor" ? ReadAndWriteBack(path) : CopyAndFlush(path)) ? 0 : 1;
+    result = (what == "floor" ? ReadAndWriteBack(path) : CopyAndFlush(path, what == "replace")) ? 0 : 1;
     elapsed = std::chrono::steady_clock::now() - start;
     if (what == "copy") ::unlink((std::string(path) + ".copy-floor").c_str());
   } else {
