@@ -3,6 +3,7 @@ whose first frame or data chunk stands far from the start.
 
 Usage: run_edit_benchmarks.py --native BUILD --corpus DIR [--runs N]
                               [--append FILE] [--sparse-gib G] [--moving-gib G]
+                              [--only-moving]
 
 Runs on the corpus that make_corpus.py built (its seeds, its small files and
 its 10 and 100 MiB files) and adds its own files under DIR/edit. Prints one
