@@ -154,9 +154,17 @@ class Win32File final : public File {
     if (::SetFileInformationByHandle(h_, FileAllocationInfo, &allocation, sizeof allocation)) return;
     const DWORD err = ::GetLastError();
     if (err == ERROR_DISK_FULL || err == ERROR_HANDLE_DISK_FULL) Fail(Win32Error::DiskFull);
-    // A file system that cannot allocate ahead: the writes will tell.
-    if (err != ERROR_INVALID_PARAMETER && err != ERROR_NOT_SUPPORTED && err != ERROR_INVALID_FUNCTION)
+    if (err != ERROR_INVALID_PARAMETER && err != ERROR_NOT_SUPPORTED && err != ERROR_INVALID_FUNCTION &&
+        err != ERROR_CALL_NOT_IMPLEMENTED)
       FailWith(err);
+    // No way to allocate ahead (Wine has none): at least refuse growth the
+    // disk plainly cannot hold.
+    const auto slash = path_.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string(".") : path_.substr(0, slash + 1);
+    ULARGE_INTEGER free;
+    if (::GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr) &&
+        static_cast<std::uint64_t>(length - size_) > free.QuadPart)
+      Fail(Win32Error::DiskFull);
   }
 
   void Truncate(std::int64_t length) override {
