@@ -51,10 +51,9 @@ class Backup {
     if (made_ && !kept_) RemoveBackup(path_);
   }
   // The old file itself is kept by the module's write: a new file takes
-  // its place and the old one stays under the backup name.
-  bool ByTheModule(const Plan& plan) const {
-    return wanted_ && plan.outcome.audioMoves && plan.obstacle.empty() && CanKeepOldFile();
-  }
+  // its place, edit in place or not, and the old one stays under the
+  // backup name. Where no new file can, a copy is made first.
+  bool ByTheModule(const Plan& plan) const { return wanted_ && plan.obstacle.empty() && CanKeepOldFile(); }
   std::string Copy() {
     if (!wanted_) return {};
     std::string failure = MakeBackup(path_);
@@ -114,9 +113,12 @@ bool WriteOwnParts(const fs::path& path, const ModuleName& moduleName, Plan& pla
     const auto data = ModuleAudio(bytes, plan.mode == VT_MODE_WAVE ? VT_KIND_WAVE : VT_KIND_RMP3);
     const std::string head = bytes.Read(0, 8);
     std::uint32_t code = VT_INVALID_DATA;
-    if (data && head.size() == 8 && data->size >= plan.stripped)
-      code = CommitPlan(moduleName.Name(),
-                        PlanDataCut(vomtrail::LittleEndian32(head, 4), *data, bytes.Size(), plan.stripped));
+    if (data && head.size() == 8 && data->size >= plan.stripped) {
+      const ContentPlan cut =
+          PlanDataCut(vomtrail::LittleEndian32(head, 4), *data, bytes.Size(), plan.stripped);
+      code = CommitPlan(moduleName.Name(), cut);
+      expected.length = PlannedLength(cut);
+    }
     if (code != VT_OK) {
       ReportFailure(name, written + "the ID3v2 tag could not be taken out of the audio (" +
                               ErrorWords(code, VT_KIND_RMP3) + "); the same command again completes it");
@@ -134,12 +136,15 @@ bool WriteOwnParts(const fs::path& path, const ModuleName& moduleName, Plan& pla
   if (!head.leftOut.empty())
     ReportWarning(name, "the list before the audio leaves out " + Listed(head.leftOut) +
                             ": their texts hold \"data\", which the module would take for the data chunk");
-  if (head.content.empty()) return true;
-  if (const std::uint32_t code = CommitPlan(moduleName.Name(), head.content); code != VT_OK) {
-    ReportFailure(name, written + "the list before the audio could not be brought in step (" +
-                            ErrorWords(code, VT_KIND_WAVE) + "); the same command again completes it");
-    return false;
+  if (!head.content.empty()) {
+    if (const std::uint32_t code = CommitPlan(moduleName.Name(), head.content); code != VT_OK) {
+      ReportFailure(name, written + "the list before the audio could not be brought in step (" +
+                              ErrorWords(code, VT_KIND_WAVE) + "); the same command again completes it");
+      return false;
+    }
+    expected.length = PlannedLength(head.content);
   }
+  if (!head.present || !head.refusal.empty()) return true;
   for (int item = 0; item < kWrittenInfoIds; ++item) {
     const std::string id(kInfoIds[static_cast<std::size_t>(item)].id);
     if (item != VT_ITEM_ISFT && std::find(head.leftOut.begin(), head.leftOut.end(), id) == head.leftOut.end())
@@ -170,8 +175,9 @@ fs::path FitName(const fs::path& path, const Plan& plan, int layer, const SetOpt
 void Write(const fs::path& path, const ModuleName& moduleName, const FileRead& read, Plan& plan,
            const SetOptions& options, const std::optional<FileState>& state,
            const std::optional<FileTimes>& times, const std::string& name) {
-  ExpectedFile expected{
-      plan.mode, read.audio.size - plan.stripped, 0, Id3v1BlockFor(plan.info), InfoTextsFor(plan.info), {}};
+  ExpectedFile expected{plan.mode, plan.outcome.length,      read.audio.size - plan.stripped,
+                        0,         Id3v1BlockFor(plan.info), InfoTextsFor(plan.info),
+                        {}};
   {
     vtinspect::FileBytes bytes(path);
     expected.audioDigest =
@@ -187,11 +193,15 @@ void Write(const fs::path& path, const ModuleName& moduleName, const FileRead& r
   backup.Keep();
   if (!WriteOwnParts(path, moduleName, plan, expected, name)) return;
   vtinspect::FileBytes written(path);
-  if (const auto differences = Differences(written, expected); !differences.empty()) {
+  const WrittenCheck check = CheckWritten(written, expected);
+  if (!check.differences.empty()) {
     ReportFailure(name, "written as " + std::string(ModeName(plan.mode)) +
-                            ", but the file read back differs: " + Listed(differences, "; "));
+                            ", but the file read back differs: " + Listed(check.differences, "; "));
     return;
   }
+  if (check.addedSince != 0)
+    ReportWarning(name, std::to_string(check.addedSince) +
+                            " bytes that another program added since the write stand behind it");
   if (times && !WriteFileTimes(path, *times)) ReportWarning(name, "written, but its times could not be kept");
   const fs::path now = FitName(path, plan, read.info.Layer, options, name);
   Progress::ClearActive();

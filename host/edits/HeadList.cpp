@@ -73,8 +73,12 @@ NewList BuildList(std::string_view oldBody, const std::array<std::string, kWritt
         !std::all_of(id.begin(), id.end(), [](char c) { return c >= 0x20 && c <= 0x7E; }))
       break;  // what follows is no sub-chunk: it is left out
     if (const auto item = FollowedItem(id)) {
+      const std::string& text = texts[static_cast<std::size_t>(*item)];
+      const std::string_view old = oldBody.substr(at + 8, static_cast<std::size_t>(size));
       if (!seen[static_cast<std::size_t>(*item)] && wanted(*item))
-        add(SubChunk(id, texts[static_cast<std::size_t>(*item)]));
+        add(WholeOfCut(old, text) ? std::string(oldBody.substr(at, static_cast<std::size_t>(end - at))) +
+                                        std::string(size % 2, '\0')
+                                  : SubChunk(id, text));
       seen[static_cast<std::size_t>(*item)] = true;
     } else {
       // Kept as it stands, with the pad byte of an odd size even where the
@@ -90,6 +94,17 @@ NewList BuildList(std::string_view oldBody, const std::array<std::string, kWritt
 }
 
 std::string ListChunk(const std::string& body) { return "LIST" + LittleEndianWord(body.size()) + body; }
+
+std::string Junk(std::uint64_t bodySize);
+
+// The JUNK chunk left behind a grown list for later edits. The module reads
+// INFO texts only within about 1,000 bytes of the data size, which for a
+// WAVE file is the length of its head less 21: a head short enough for it
+// to reach the list behind the audio stays so.
+std::string Room(std::uint64_t newDataOffset) {
+  if (newDataOffset + 8 > kModuleReach) return Junk(kHeadListRoom);
+  return Junk(kModuleReach - newDataOffset - 8);
+}
 
 std::string Junk(std::uint64_t bodySize) {
   return "JUNK" + LittleEndianWord(bodySize) + std::string(bodySize, '\0');
@@ -126,6 +141,7 @@ HeadListPlan PlanHeadList(std::string_view head, std::uint64_t fileSize, const v
   const std::optional<Region> region = HeadRegion(facts);
   if (!region || !facts.dataOffset || *facts.dataOffset > head.size() || region->end > head.size())
     return plan;
+  plan.present = true;
   const std::uint64_t dataId = *facts.dataOffset - 8;
   const std::string_view oldBody =
       head.substr(static_cast<std::size_t>(region->bodyStart), static_cast<std::size_t>(region->bodySize));
@@ -145,7 +161,8 @@ HeadListPlan PlanHeadList(std::string_view head, std::uint64_t fileSize, const v
                     OldBytes(region->end, region->end, fileSize - region->end)};
     return plan;
   }
-  const std::string grown = ListChunk(list.body) + Junk(kHeadListRoom);
+  std::string grown = ListChunk(list.body);
+  grown += Room(*facts.dataOffset + grown.size() - room);
   const std::uint64_t growth = grown.size() - room;
   if (fileSize + growth > kLargestFile) {
     plan.refusal = "the list before the audio would make the file 2 GiB or longer";

@@ -33,13 +33,18 @@ void AppendField(std::string& block, const Str255& item, std::size_t width) {
   block += field.substr(0, width);
 }
 
-std::string TrimmedInfoText(std::string_view text) {
+}  // namespace
+
+std::string InfoTextAsWritten(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   text = text.substr(0, text.find('\0'));
   return std::string(vtinspect::WithoutTrailingBlanks(text));
 }
 
-}  // namespace
+bool WholeOfCut(std::string_view listed, const std::string& written) {
+  const std::string whole = InfoTextAsWritten(listed);
+  return whole.size() > kInfoTextWidth && InfoTextAsWritten(whole.substr(0, kInfoTextWidth)) == written;
+}
 
 std::optional<std::uint64_t> ModuleDataSearch(vtinspect::ByteSource& file, std::uint64_t limit) {
   std::uint64_t at = 0;
@@ -103,7 +108,7 @@ std::array<std::string, kWrittenInfoIds> InfoTextsFor(const TagInfo& info) {
   std::array<std::string, kWrittenInfoIds> texts;
   for (int item = 0; item < kWrittenInfoIds; ++item)
     texts[static_cast<std::size_t>(item)] =
-        item == VT_ITEM_ISFT ? std::string(kModuleName) : TrimmedInfoText(TextOf(info.Items[item]));
+        item == VT_ITEM_ISFT ? std::string(kModuleName) : InfoTextAsWritten(TextOf(info.Items[item]));
   return texts;
 }
 

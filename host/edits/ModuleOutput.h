@@ -47,6 +47,14 @@ std::string Id3v1BlockFor(const TagInfo& info);
 // ISFT is the module's own name.
 std::array<std::string, kWrittenInfoIds> InfoTextsFor(const TagInfo& info);
 
+// One text as the module writes it from an item holding `bytes`.
+std::string InfoTextAsWritten(std::string_view bytes);
+
+// Whether a listed text is the whole of `written`, a text longer than the
+// module writes that the record held cut (Record.h, kInfoTextWidth): the
+// list before the audio keeps such a text whole.
+bool WholeOfCut(std::string_view listed, const std::string& written);
+
 // The size field of the LIST chunk written for the record.
 std::uint32_t InfoListSizeFor(const TagInfo& info);
 

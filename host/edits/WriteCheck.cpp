@@ -109,12 +109,35 @@ void CheckInfo(vtinspect::ByteSource& file, const ExpectedFile& expected, std::v
   }
   for (const int item : expected.headItems) {
     const std::string_view id = kInfoIds[static_cast<std::size_t>(item)].id;
-    if (FirstText(facts.headInfo, id).value_or("") != expected.infoTexts[static_cast<std::size_t>(item)])
+    const std::string listed = FirstText(facts.headInfo, id).value_or("");
+    const std::string& written = expected.infoTexts[static_cast<std::size_t>(item)];
+    if (listed != written && !WholeOfCut(listed, written))
       found.push_back("the list before the audio does not hold the new " + std::string(id) + " text");
   }
 }
 
+// The first `limit` bytes of a file.
+class Prefix final : public vtinspect::ByteSource {
+ public:
+  Prefix(vtinspect::ByteSource& file, std::uint64_t limit) : file_(file), limit_(limit) {}
+  std::uint64_t Size() const override { return limit_; }
+  std::string Read(std::uint64_t offset, std::size_t count) override {
+    if (offset >= limit_) return {};
+    return file_.Read(offset, static_cast<std::size_t>(std::min<std::uint64_t>(count, limit_ - offset)));
+  }
+
+ private:
+  vtinspect::ByteSource& file_;
+  std::uint64_t limit_;
+};
+
 }  // namespace
+
+WrittenCheck CheckWritten(vtinspect::ByteSource& file, const ExpectedFile& expected) {
+  if (file.Size() <= expected.length) return {Differences(file, expected), 0};
+  Prefix written(file, expected.length);
+  return {Differences(written, expected), file.Size() - expected.length};
+}
 
 std::optional<std::uint64_t> AudioDigest(vtinspect::ByteSource& file, std::uint64_t offset,
                                          std::uint64_t size) {

@@ -17,6 +17,7 @@ namespace vthost {
 
 struct ExpectedFile {
   int mode = 0;  // VT_MODE_*
+  std::uint64_t length = 0;
   std::uint64_t audioSize = 0;
   std::uint64_t audioDigest = 0;
   std::string id3v1Block;
@@ -35,5 +36,14 @@ std::optional<std::uint64_t> AudioDigest(vtinspect::ByteSource& file, std::uint6
 // What differs, in words ("the audio is 100 bytes, not 120"); empty when
 // the file is what was asked for.
 std::vector<std::string> Differences(vtinspect::ByteSource& file, const ExpectedFile& expected);
+
+// The check of a file that other programs may append to: bytes added behind
+// the written length after the write are not the write's, and the written
+// length is checked alone.
+struct WrittenCheck {
+  std::vector<std::string> differences;
+  std::uint64_t addedSince = 0;  // bytes behind the written length
+};
+WrittenCheck CheckWritten(vtinspect::ByteSource& file, const ExpectedFile& expected);
 
 }  // namespace vthost

@@ -129,8 +129,16 @@ TEST(HeadList, ALongerListMovesTheAudioAndLeavesRoom) {
   EXPECT_EQ(TextOf(done.facts, "INAM"), std::string(300, 't'));
   EXPECT_EQ(AudioOf(done.file, done.facts), AudioOf(old, Walk(old)));
   EXPECT_EQ(vomtrail::LittleEndian32(done.file, 4), done.file.size() - 8);
-  // The room behind the list takes the next, longer edit in place.
-  EXPECT_FALSE(MovesOldBytes(Rewrite(done.file, Texts(std::string(600, 't'), "A")).plan.content));
+  // The room behind the list takes the next, longer edit in place, and the
+  // head stays short enough for the module's read of the list behind the
+  // audio.
+  EXPECT_EQ(*done.facts.dataOffset, kModuleReach);
+  EXPECT_FALSE(MovesOldBytes(Rewrite(done.file, Texts(std::string(350, 't'), "A")).plan.content));
+  // A head too long for that gets 1 KiB.
+  const Rewritten longer = Rewrite(done.file, Texts(std::string(600, 't'), "A"));
+  EXPECT_TRUE(MovesOldBytes(longer.plan.content));
+  ASSERT_EQ(longer.facts.chunks[2].id, "JUNK");
+  EXPECT_EQ(longer.facts.chunks[2].size, kHeadListRoom);
 }
 
 TEST(HeadList, TextsTheModuleWouldTakeForTheDataChunkAreLeftOut) {

@@ -100,6 +100,7 @@ TEST(ModuleOutput, ForetoldLengthAndCheckMatchTheModulesWrite) {
     EXPECT_EQ(audio->size, old.size() - kId3v1BlockSize);
     const WriteOutcome outcome = PredictWrite(info, mode, *audio);
     const ExpectedFile expected{mode,
+                                outcome.length,
                                 audio->size,
                                 *AudioDigest(before, audio->offset, audio->size),
                                 Id3v1BlockFor(info),
@@ -123,7 +124,7 @@ TEST(WriteCheck, EachDifferenceIsNamed) {
   const std::string written = file.Read();
   const std::string old = BareStream();
   vtinspect::MemoryBytes original(old);
-  ExpectedFile expected{VT_MODE_RMP3,        300 + 12,           *AudioDigest(original, 0, 312),
+  ExpectedFile expected{VT_MODE_RMP3,        written.size(),     300 + 12, *AudioDigest(original, 0, 312),
                         Id3v1BlockFor(info), InfoTextsFor(info), {}};
   const auto check = [&](const std::string& bytes) {
     vtinspect::MemoryBytes source(bytes);
@@ -144,6 +145,14 @@ TEST(WriteCheck, EachDifferenceIsNamed) {
   EXPECT_EQ(check(written), std::vector<std::string>{"the file is not a bare MPEG stream"});
   expected.mode = VT_MODE_WAVE;
   EXPECT_EQ(check(written), std::vector<std::string>{"the file is not a RIFF WAVE file"});
+  // Bytes another program appends after the write are not the write's.
+  expected.mode = VT_MODE_RMP3;
+  expected.infoTexts = InfoTextsFor(info);
+  const std::string grown = written + "appended";
+  vtinspect::MemoryBytes source(grown);
+  const WrittenCheck after = CheckWritten(source, expected);
+  EXPECT_EQ(after.differences, std::vector<std::string>{});
+  EXPECT_EQ(after.addedSince, 8u);
 }
 
 }  // namespace
