@@ -47,9 +47,10 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to)
       ->check(CLI::IsMember(ModeNames()));
   command->add_option("--encoding", edits.encoding, "Code page to write texts in (any iconv name)")
       ->capture_default_str();
-  command->add_flag("--force", set.force,
-                    "Write a file that is not MPEG audio, or turn a WAVE file without MPEG audio into mp3 or "
-                    "rmp3, anyway");
+  command->add_flag(
+      "--force", set.force,
+      "Write a file that is not MPEG audio, turn a WAVE file without MPEG audio into mp3 or rmp3, "
+      "or put an ID3v2 tag into an RMP3 data chunk, anyway");
   command->add_flag("--preserve-times", set.preserveTimes,
                     "Keep the file's access and modification times as they were before the edit");
   command->add_flag(

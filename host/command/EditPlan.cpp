@@ -22,8 +22,8 @@ constexpr std::size_t kLargestTagRead = 16u << 20;
 
 constexpr const char* kId3v2IntoRmp3 =
     "the audio starts with an ID3v2 tag, which in an RMP3 data chunk players take for audio and fail on; "
-    "--strip-id3v2 takes the tag out (its texts go into the INFO and ID3v1 fields the edit leaves empty); "
-    "nothing written";
+    "--strip-id3v2 takes the tag out (its texts go into the INFO and ID3v1 fields the edit leaves empty), "
+    "--force writes it as it is; nothing written";
 
 // Brings the record's INFO texts in line with the edits for RIFF output, and
 // names what an MP3 or RMP3 file would lose.
@@ -62,8 +62,13 @@ bool DecideOnId3v2(vtinspect::ByteSource& bytes, const FileRead& read, const Set
     return true;
   }
   if (plan.mode == VT_MODE_RMP3 && read.Kind() != VT_KIND_RMP3) {
-    ReportFailure(name, kId3v2IntoRmp3);
-    return false;
+    if (!options.force) {
+      ReportFailure(name, kId3v2IntoRmp3);
+      return false;
+    }
+    ReportWarning(name,
+                  "the ID3v2 tag goes into the RMP3 data chunk, where players take it for audio (--force)");
+    return true;
   }
   ReportWarning(name,
                 "the data chunk starts with an ID3v2 tag, which players take for audio; --strip-id3v2 "
