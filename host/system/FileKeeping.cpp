@@ -25,7 +25,7 @@ std::string MakeBackup(const fs::path& path) {
     if (error != std::errc::file_exists) fs::remove(copy, error);
     return "the backup copy could not be made (" + error.message() + "); nothing written";
   }
-  if (!FlushToDisk(copy)) {
+  if (!FlushToDisk(copy) || !FlushFolderOf(copy)) {
     fs::remove(copy, error);
     return "the backup copy could not be flushed to the disk; nothing written";
   }

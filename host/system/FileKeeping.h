@@ -41,4 +41,8 @@ std::string RenameNoReplace(const std::filesystem::path& from, const std::filesy
 // Returns once the file's bytes are on the disk; false when that fails.
 bool FlushToDisk(const std::filesystem::path& path);
 
+// Returns once the names in the file's folder (a new one, a renamed one)
+// are on the disk. Windows writes renames through (MOVEFILE_WRITE_THROUGH).
+bool FlushFolderOf(const std::filesystem::path& path);
+
 }  // namespace vthost

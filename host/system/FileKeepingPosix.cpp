@@ -25,7 +25,10 @@ bool WriteFileTimes(const std::filesystem::path& path, const FileTimes& times) {
 }
 
 std::string RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    FlushFolderOf(to);
+    return {};
+  }
   if (errno != EINVAL && errno != ENOSYS) return std::strerror(errno);
   // A file system without the flag: a second name, then the first removed.
   if (::link(from.c_str(), to.c_str()) != 0) return std::strerror(errno);
@@ -34,7 +37,13 @@ std::string RenameNoReplace(const std::filesystem::path& from, const std::filesy
     ::unlink(to.c_str());
     return std::strerror(error);
   }
+  FlushFolderOf(to);
   return {};
+}
+
+bool FlushFolderOf(const std::filesystem::path& path) {
+  const std::filesystem::path folder = path.parent_path();
+  return FlushToDisk(folder.empty() ? std::filesystem::path(".") : folder);
 }
 
 bool FlushToDisk(const std::filesystem::path& path) {

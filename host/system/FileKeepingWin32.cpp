@@ -47,6 +47,8 @@ std::string RenameNoReplace(const std::filesystem::path& from, const std::filesy
                                                   : "the system refused the rename";
 }
 
+bool FlushFolderOf(const std::filesystem::path&) { return true; }
+
 bool FlushToDisk(const std::filesystem::path& path) {
   const HANDLE file = OpenForTimes(path, GENERIC_WRITE);
   if (file == INVALID_HANDLE_VALUE) return false;
