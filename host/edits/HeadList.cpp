@@ -107,7 +107,7 @@ std::string Room(std::uint64_t newDataOffset) {
 }
 
 std::string Junk(std::uint64_t bodySize) {
-  return "JUNK" + LittleEndianWord(bodySize) + std::string(bodySize, '\0');
+  return "JUNK" + LittleEndianWord(bodySize) + std::string(static_cast<std::size_t>(bodySize), '\0');
 }
 
 // The list filling `room` bytes exactly, or nothing. A gap too small for a

@@ -12,6 +12,7 @@
 #include "Vomtrail.h"
 #include "edits/ModuleOutput.h"
 #include "edits/WriteCheck.h"
+#include "system/ModuleCalls.h"
 
 namespace vthost {
 namespace {
@@ -89,6 +90,7 @@ TEST(ModuleOutput, TheModulesSearchForTheDataChunkSkipsThreeBytesWithEveryD) {
 // The module writes each form from each kind; what the command foretold
 // and what it checks must match the file.
 TEST(ModuleOutput, ForetoldLengthAndCheckMatchTheModulesWrite) {
+  ASSERT_EQ(LoadModule(), "");
   for (const int mode : {VT_MODE_MP3, VT_MODE_RMP3}) {
     SCOPED_TRACE(mode);
     const ScratchFile file(BareStream());
@@ -107,7 +109,7 @@ TEST(ModuleOutput, ForetoldLengthAndCheckMatchTheModulesWrite) {
                                 InfoTextsFor(info),
                                 {}};
     const Str255 name = file.Name();
-    ASSERT_EQ(SetInfo(&name, &info, mode), VT_OK);
+    ASSERT_EQ(CallSetInfo(name, info, mode), VT_OK);
     const std::string written = file.Read();
     EXPECT_EQ(written.size(), outcome.length);
     EXPECT_EQ(outcome.audioMoves, mode == VT_MODE_RMP3);
@@ -117,10 +119,11 @@ TEST(ModuleOutput, ForetoldLengthAndCheckMatchTheModulesWrite) {
 }
 
 TEST(WriteCheck, EachDifferenceIsNamed) {
+  ASSERT_EQ(LoadModule(), "");
   const ScratchFile file(BareStream());
   TagInfo info = Record(VT_KIND_MPEG);
   const Str255 name = file.Name();
-  ASSERT_EQ(SetInfo(&name, &info, VT_MODE_RMP3), VT_OK);
+  ASSERT_EQ(CallSetInfo(name, info, VT_MODE_RMP3), VT_OK);
   const std::string written = file.Read();
   const std::string old = BareStream();
   vtinspect::MemoryBytes original(old);
