@@ -26,8 +26,8 @@ std::string Quoted(std::string_view bytes, const std::string& encoding) {
 }
 
 std::string Genre(const TagInfo& info, bool written) {
-  if (!written && !info.HasTag) return "none";
   const int number = GenreNumber(info);
+  if ((!written && !info.HasTag) || number == vtinspect::kNoGenre) return "none";
   const auto name = vtinspect::GenreName(number);
   return std::to_string(number) + (name ? " (" + std::string(*name) + ")" : "");
 }

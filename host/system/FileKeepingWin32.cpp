@@ -43,8 +43,9 @@ bool WriteFileTimes(const std::filesystem::path& path, const FileTimes& times) {
 
 std::string RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0) return {};
-  return ::GetLastError() == ERROR_ALREADY_EXISTS ? "the name exists already"
-                                                  : "the system refused the rename";
+  const DWORD error = ::GetLastError();
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? "the name exists already"
+                                                                     : "the system refused the rename";
 }
 
 bool FlushFolderOf(const std::filesystem::path&) { return true; }
