@@ -48,7 +48,9 @@ std::string TagHeadline(const Id3v2Tag& tag) {
   std::string line = "version " + version + ", " + std::to_string(tag.total_size) + " bytes";
   if (tag.status == vtinspect::Id3v2Status::kUnknownVersion)
     return line + "; a version vomtrail does not read";
-  line += ": " + std::to_string(tag.frame_count) + (tag.frame_count == 1 ? " frame, " : " frames, ") +
+  const std::size_t unread = tag.unread.size() + tag.unlisted;
+  line += ": " + std::to_string(tag.frame_count) + (tag.frame_count == 1 ? " frame" : " frames") +
+          (unread != 0 ? " (" + std::to_string(unread) + " not shown)" : "") + ", " +
           std::to_string(tag.padding) + " bytes of padding";
   if (tag.header.Unsynchronised()) line += ", unsynchronised";
   if (tag.plain_frame_sizes) line += ", frame sizes written the 2.3 way";
