@@ -94,14 +94,17 @@ Field Id3v1Fields(const FileView& file, const std::string& encoding) {
   const Field track =
       block->track ? Both("track", std::int64_t{*block->track}, "  track", std::to_string(*block->track))
                    : JsonOnly("track", nullptr);
-  const auto genreName = block->genre ? vtinspect::GenreName(*block->genre) : std::nullopt;
-  const std::string genreWords =
-      !block->genre ? "none"
-                    : std::to_string(*block->genre) + (genreName ? " (" + std::string(*genreName) + ")" : "");
+  // Numbers past the list have no name.
+  std::string genreName;
+  if (block->genre)
+    if (const auto name = vtinspect::GenreName(*block->genre)) genreName = *name;
+  const std::string genreWords = !block->genre       ? "none"
+                                 : genreName.empty() ? std::to_string(*block->genre)
+                                                     : std::to_string(*block->genre) + " (" + genreName + ")";
   const Field genreFields =
       Composite(Shape::Group, "", "  genre", genreWords,
                 {JsonOnly("genre", block->genre ? Scalar(std::int64_t{*block->genre}) : nullptr),
-                 JsonOnly("genre_name", genreName ? Scalar(std::string(*genreName)) : nullptr)});
+                 JsonOnly("genre_name", genreName.empty() ? Scalar(nullptr) : Scalar(genreName))});
   return Composite(Shape::Object, "id3v1", "", "",
                    {Both("version", version, "ID3v1", "version " + version), text("title", block->title),
                     text("artist", block->artist), text("album", block->album), text("year", block->year),
