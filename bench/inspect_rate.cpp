@@ -1,7 +1,8 @@
 // What `vomtrail info --json` costs per file beside the module's GetInfo:
-// over every file of a corpus list, GetInfo alone, then the command's whole
-// reading (the inspection, GetInfo, the report as JSON) without the tags'
-// contents (ID3v2, APEv2) and with them.
+// over every file of a corpus list, GetInfo alone, the inspection of the
+// file's bytes alone, then the command's whole reading (the inspection,
+// GetInfo, the report as JSON) without the tags' contents (ID3v2, APEv2)
+// and with them.
 // Usage: inspect_rate LIST [ROUNDS]; one result line per reader.
 #include <chrono>
 #include <cstdlib>
@@ -40,6 +41,19 @@ void GetInfoOnly(const std::vector<std::string>& paths, long rounds) {
                               Clock::now() - start, checksum);
 }
 
+void InspectionOnly(const std::vector<std::string>& paths, long rounds) {
+  std::uint64_t checksum = 0;
+  const auto start = Clock::now();
+  for (long r = 0; r < rounds; ++r) {
+    for (const auto& path : paths) {
+      const vtinspect::FileInspection inspection = vtinspect::InspectFile(path);
+      checksum += inspection.length ? static_cast<std::uint64_t>(inspection.length->audioBytes) : 0;
+    }
+  }
+  vomtrail::bench::ReportRate("inspection", paths.size() * static_cast<std::size_t>(rounds),
+                              Clock::now() - start, checksum);
+}
+
 void InfoJson(const char* reader, const std::vector<std::string>& paths, long rounds, bool tags) {
   std::uint64_t checksum = 0;
   const auto start = Clock::now();
@@ -64,6 +78,7 @@ int main(int argc, char** argv) {
   const auto paths = vomtrail::bench::ReadCorpusList(argv[1]);
   const long rounds = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 1;
   GetInfoOnly(paths, rounds);
+  InspectionOnly(paths, rounds);
   InfoJson("info_without_tag_texts", paths, rounds, false);
   InfoJson("info", paths, rounds, true);
   return 0;

@@ -95,8 +95,8 @@ def main():
              "reading: the inspection, GetInfo, the report as JSON), without and with the ID3v2/APEv2 "
              "texts read, beside GetInfo alone:" % (args.runs, files), "",
              "| reader | µs per file |", "|---|---|"]
-    for reader, words in (("getinfo", "GetInfo (the module)"), ("info_without_tag_texts", "info, tags' texts not read"),
-                          ("info", "info")):
+    for reader, words in (("getinfo", "GetInfo (the module)"), ("inspection", "the inspection alone (no report)"),
+                          ("info_without_tag_texts", "info, tags' texts not read"), ("info", "info")):
         lines.append("| %s | %.1f |" % (words, per_file[reader]))
     size = os.path.getsize(stream)
     lines += ["", "Counting the frames of a %.0f MiB VBR stream without a frame-count header (%s), "

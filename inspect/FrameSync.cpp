@@ -74,9 +74,9 @@ std::optional<FoundFrame> Search(std::string_view window, std::uint64_t base, st
 
 std::optional<FoundFrame> FindFirstFrame(ByteSource& file, std::uint64_t from, std::uint64_t end) {
   if (end <= from) return std::nullopt;
+  if (const auto header = DecodeFrameHeader(file.Read(from, 4))) return FoundFrame{from, *header};
   const std::uint64_t reach = std::min(end - from, kFrameSearchLimit);
   std::string window = file.Read(from, static_cast<std::size_t>(std::min<std::uint64_t>(reach, kFirstLook)));
-  if (const auto header = DecodeFrameHeader(window)) return FoundFrame{from, *header};
   std::size_t searched = 0;
   if (auto found = Search(window, from, end, searched)) return found;
   if (window.size() >= end - from || window.size() < kFirstLook) return std::nullopt;

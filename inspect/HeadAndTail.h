@@ -4,7 +4,9 @@
 // lies between (the audio, when its frames are counted) is read through.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "ByteSource.h"
 
@@ -17,8 +19,12 @@ class HeadAndTail final : public ByteSource {
   HeadAndTail(ByteSource& file, std::size_t head, std::size_t tail);
   std::uint64_t Size() const override { return size_; }
   std::string Read(std::uint64_t offset, std::size_t count) override;
+  std::size_t ReadInto(std::uint64_t offset, char* out, std::size_t count) override;
 
  private:
+  // The bytes [offset, offset + count) when the head or the tail holds them.
+  std::optional<std::string_view> Held(std::uint64_t offset, std::size_t count) const;
+
   ByteSource& file_;
   std::uint64_t size_;
   std::string head_, tail_;
