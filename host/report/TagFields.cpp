@@ -192,7 +192,8 @@ Field ApeFields(const vtinspect::ApeTag& tag) {
   char version[16];
   std::snprintf(version, sizeof version, "%u.%03u", tag.version / 1000, tag.version % 1000);
   std::string line = std::string("version ") + version + ", " + std::to_string(tag.size) + " bytes at byte " +
-                     std::to_string(tag.begin) + ", " + std::to_string(tag.items.size()) + " items";
+                     std::to_string(tag.begin) + ", " + std::to_string(tag.items.size()) +
+                     (tag.items.size() == 1 ? " item" : " items");
   if (!tag.damage.empty()) line += "; " + tag.damage;
   return Composite(Shape::Object, "apev2", "APEv2", line,
                    {JsonOnly("version", std::int64_t{tag.version}), JsonOnly("offset", Signed(tag.begin)),
