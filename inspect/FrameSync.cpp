@@ -60,7 +60,7 @@ std::optional<FoundFrame> Search(std::string_view window, std::uint64_t base, st
     if (at + 4 > window.size()) break;
     if (const auto header = DecodeFrameHeader(window.substr(at, 4))) {
       bool complete = true;
-      if (at == firstNonZero || Followed(window, base, at, *header, end, complete))
+      if ((at != 0 && at == firstNonZero) || Followed(window, base, at, *header, end, complete))
         return FoundFrame{base + at, *header};
       if (!complete) break;  // to be decided with more bytes
     }
@@ -74,16 +74,26 @@ std::optional<FoundFrame> Search(std::string_view window, std::uint64_t base, st
 
 std::optional<FoundFrame> FindFirstFrame(ByteSource& file, std::uint64_t from, std::uint64_t end) {
   if (end <= from) return std::nullopt;
-  if (const auto header = DecodeFrameHeader(file.Read(from, 4))) return FoundFrame{from, *header};
+  // Where the first frame belongs, a header its followers confirm is taken
+  // at once; a lone one only when no confirmed header follows.
+  const std::string near =
+      file.Read(from, static_cast<std::size_t>(std::min<std::uint64_t>(end - from, kFollowerRoom)));
+  const auto atStart = DecodeFrameHeader(near);
+  bool complete = true;
+  if (atStart && Followed(near, from, 0, *atStart, end, complete)) return FoundFrame{from, *atStart};
+  const auto lone = [&]() -> std::optional<FoundFrame> {
+    if (!atStart) return std::nullopt;
+    return FoundFrame{from, *atStart};
+  };
+
   const std::uint64_t reach = std::min(end - from, kFrameSearchLimit);
   std::string window = file.Read(from, static_cast<std::size_t>(std::min<std::uint64_t>(reach, kFirstLook)));
-  std::size_t searched = 0;
+  std::size_t searched = 1;
   if (auto found = Search(window, from, end, searched)) return found;
-  if (window.size() >= end - from || window.size() < kFirstLook) return std::nullopt;
+  if (window.size() >= end - from || window.size() < kFirstLook) return lone();
   window = file.Read(from, static_cast<std::size_t>(std::min(end - from, reach + kFollowerRoom)));
-  const std::string_view searchable(window);
-  auto found = Search(searchable, from, end, searched);
-  if (found && found->offset - from >= reach) return std::nullopt;
+  auto found = Search(window, from, end, searched);
+  if (!found || found->offset - from >= reach) return lone();
   return found;
 }
 

@@ -19,11 +19,12 @@ struct FoundFrame {
   FrameHeader header;
 };
 
-// The first frame in [from, end): a valid header at `from` itself, where
-// the first frame belongs; else the first header behind zero bytes only
-// (padding), or the first that three more headers of its stream follow
-// (or that the stream's frames lead exactly to `end`). The search reaches
-// at most kFrameSearchLimit bytes behind `from`.
+// The first frame in [from, end): the first header that three more headers
+// of its stream follow (or whose stream's frames lead exactly to `end`), or
+// that stands behind zero bytes only (padding a tag's size does not count);
+// a lone header at `from` itself, where the first frame belongs, when no
+// such header follows. The search reaches at most kFrameSearchLimit bytes
+// behind `from`.
 inline constexpr std::uint64_t kFrameSearchLimit = 2u << 20;
 std::optional<FoundFrame> FindFirstFrame(ByteSource& file, std::uint64_t from, std::uint64_t end);
 

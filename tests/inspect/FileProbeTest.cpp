@@ -76,6 +76,8 @@ TEST(FileProbe, FirstFramePastJunkAsPlayersFindIt) {
   // Frames that end the file need no followers; a lone header in junk is no frame.
   EXPECT_EQ(Probe(junk + kFrame).frameOffset, 800u);
   EXPECT_FALSE(Probe(junk).frame);
+  // A lone header where the first frame belongs gives way to a confirmed one.
+  EXPECT_EQ(Probe(junk.substr(100) + frames).frameOffset, 700u);
   // Behind a stack of two ID3v2 tags.
   const std::string tag = FileBuilder().Text("ID3").Bytes({3, 0, 0, 0, 0, 0, 10}).Zeros(10).Get();
   const FileProbe stacked = Probe(tag + tag + frames);
