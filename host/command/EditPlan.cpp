@@ -44,7 +44,7 @@ void PrepareInfoTexts(const std::string& name, const FileProbe& probe, const Tag
 
 // The ID3v2 tag at the start of the audio: refused, taken out, or left
 // with a word about it. False when refused.
-bool DecideOnId3v2(vtinspect::ByteSource& bytes, const FileRead& read, const SetOptions& options,
+bool DecideOnId3v2(vtinspect::ByteSource& bytes, const EditRead& read, const SetOptions& options,
                    const TagEdits& edits, const std::string& name, Plan& plan) {
   const std::uint64_t tag = LeadingTagSize(bytes, read.audio);
   if (tag == 0) return true;
@@ -76,7 +76,7 @@ bool DecideOnId3v2(vtinspect::ByteSource& bytes, const FileRead& read, const Set
   return true;
 }
 
-void CarryStrippedTexts(vtinspect::ByteSource& bytes, const FileRead& read, const TagEdits& edits,
+void CarryStrippedTexts(vtinspect::ByteSource& bytes, const EditRead& read, const TagEdits& edits,
                         const std::string& name, Plan& plan) {
   const std::string tag = bytes.Read(
       read.audio.offset, static_cast<std::size_t>(std::min<std::uint64_t>(plan.stripped, kLargestTagRead)));
@@ -100,7 +100,7 @@ int ModeFor(const std::optional<int>& mode, const TagInfo& info) {
 }
 
 std::optional<Plan> MakePlan(const std::filesystem::path& path, const ModuleName& moduleName,
-                             const FileRead& read, int mode, const SetOptions& options, const TagEdits& edits,
+                             const EditRead& read, int mode, const SetOptions& options, const TagEdits& edits,
                              const std::string& name) {
   Plan plan;
   plan.mode = mode;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "TagInfo.h"
-#include "command/FileRead.h"
+#include "command/EditRead.h"
 #include "edits/HeadList.h"
 #include "edits/ModuleOutput.h"
 #include "edits/TagEdits.h"
@@ -34,7 +34,7 @@ int ModeFor(const std::optional<int>& mode, const TagInfo& info);
 
 // The plan, or nothing with the refusal reported; warnings are reported.
 std::optional<Plan> MakePlan(const std::filesystem::path& path, const ModuleName& moduleName,
-                             const FileRead& read, int mode, const SetOptions& options, const TagEdits& edits,
+                             const EditRead& read, int mode, const SetOptions& options, const TagEdits& edits,
                              const std::string& name);
 
 }  // namespace vthost

@@ -8,8 +8,8 @@
 #include "Vomtrail.h"
 #include "command/DryRun.h"
 #include "command/EditPlan.h"
+#include "command/EditRead.h"
 #include "command/ErrorWords.h"
-#include "command/FileRead.h"
 #include "command/Messages.h"
 #include "command/Progress.h"
 #include "edits/Extensions.h"
@@ -172,7 +172,7 @@ fs::path FitName(const fs::path& path, const Plan& plan, int layer, const SetOpt
   return *better;
 }
 
-void Write(const fs::path& path, const ModuleName& moduleName, const FileRead& read, Plan& plan,
+void Write(const fs::path& path, const ModuleName& moduleName, const EditRead& read, Plan& plan,
            const SetOptions& options, const std::optional<FileState>& state,
            const std::optional<FileTimes>& times, const std::string& name) {
   ExpectedFile expected{plan.mode, plan.outcome.length,      read.audio.size - plan.stripped,
@@ -234,7 +234,7 @@ void EditFile(const fs::path& path, const SetOptions& options, const TagEdits& e
   // Taken before anything reads the file, which may move its access time.
   const std::optional<FileState> state = ReadFileState(path);
   const std::optional<FileTimes> times = options.preserveTimes ? ReadFileTimes(path) : std::nullopt;
-  std::optional<FileRead> read = ReadFile(path, moduleName, options, name);
+  std::optional<EditRead> read = ReadForEdit(path, moduleName, options, name);
   if (!read) return;
   const int mode = ModeFor(options.mode, read->info);
   if (const auto refusal = PcmRefusal(*read, mode, options)) {

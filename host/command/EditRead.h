@@ -17,7 +17,7 @@ namespace vthost {
 
 // A file as the first step leaves it: the command's look, the record, the
 // form its bytes show and the bytes the module takes for the audio.
-struct FileRead {
+struct EditRead {
   vtinspect::FileProbe probe;
   TagInfo info = FreshRecord();
   AudioSpan audio;
@@ -25,10 +25,10 @@ struct FileRead {
 };
 
 // The file read, or nothing with the failure or refusal reported.
-std::optional<FileRead> ReadFile(const std::filesystem::path& path, const ModuleName& moduleName,
-                                 const SetOptions& options, const std::string& name);
+std::optional<EditRead> ReadForEdit(const std::filesystem::path& path, const ModuleName& moduleName,
+                                    const SetOptions& options, const std::string& name);
 
 // Why a WAVE file of other audio must not be written in `mode`, or nothing.
-std::optional<std::string> PcmRefusal(const FileRead& read, int mode, const SetOptions& options);
+std::optional<std::string> PcmRefusal(const EditRead& read, int mode, const SetOptions& options);
 
 }  // namespace vthost

@@ -1,4 +1,4 @@
-#include "command/FileRead.h"
+#include "command/EditRead.h"
 
 #include "FileBytes.h"
 #include "Vomtrail.h"
@@ -42,7 +42,7 @@ std::optional<std::string> Refusal(const FileProbe& probe, const SetOptions& opt
 
 // Where the module would find no audio, or other bytes than the audio: it
 // would fail, or write a broken file.
-std::optional<std::string> AudioRefusal(vtinspect::ByteSource& bytes, const FileRead& read,
+std::optional<std::string> AudioRefusal(vtinspect::ByteSource& bytes, const EditRead& read,
                                         const fs::path& path) {
   const auto audio = ModuleAudio(bytes, read.Kind());
   if (!audio) {
@@ -58,9 +58,9 @@ std::optional<std::string> AudioRefusal(vtinspect::ByteSource& bytes, const File
 
 }  // namespace
 
-std::optional<FileRead> ReadFile(const fs::path& path, const ModuleName& moduleName,
-                                 const SetOptions& options, const std::string& name) {
-  FileRead read;
+std::optional<EditRead> ReadForEdit(const fs::path& path, const ModuleName& moduleName,
+                                    const SetOptions& options, const std::string& name) {
+  EditRead read;
   read.probe = vtinspect::ProbeFile(path);
   if (const auto refusal = Refusal(read.probe, options)) {
     ReportFailure(name, *refusal);
@@ -85,7 +85,7 @@ std::optional<FileRead> ReadFile(const fs::path& path, const ModuleName& moduleN
 
 // Why a WAVE file must not become an MP3 or RMP3 file: those forms keep only
 // the data chunk's bytes, which is right for MPEG audio and throws PCM away.
-std::optional<std::string> PcmRefusal(const FileRead& read, int mode, const SetOptions& options) {
+std::optional<std::string> PcmRefusal(const EditRead& read, int mode, const SetOptions& options) {
   const FileProbe& probe = read.probe;
   if (read.Kind() != VT_KIND_WAVE || mode == VT_MODE_WAVE || options.force || !probe.IsNonMpegWave())
     return std::nullopt;
