@@ -6,7 +6,6 @@
 #include "Record.h"
 #include "edits/ConversionCarry.h"
 #include "edits/InfoCarry.h"
-#include "system/TextCodec.h"
 
 namespace vthost {
 namespace {
@@ -108,18 +107,6 @@ TEST(TextCarry, AnId3v2TagsTextsGoWhereTheEditAndTheBlockLeaveRoom) {
                           "the ID3v1 title (from the ID3v2 title) is cut to 30 bytes",
                           "the ID3v2 comment has characters that CP1252 cannot hold; it is left out",
                           "the ID3v1 comment is cut to 28 bytes (the ID3v2 track takes the rest)"}));
-}
-
-TEST(TextCarry, EncodingsThatDoNotWriteAsciiAsSingleBytesAreRefused) {
-  for (const char* encoding : {"UTF-16", "UTF-16LE", "UTF-32", "UCS-2", "UTF-7"}) {
-    EXPECT_FALSE(KeepsAsciiAsIs(encoding)) << encoding;
-    EditOptions options;
-    options.title = "a";
-    options.encoding = encoding;
-    EXPECT_TRUE(std::holds_alternative<std::string>(PrepareEdits(options)));
-  }
-  for (const char* encoding : {"CP1252", "UTF-8", "CP932", "SHIFT_JIS", "ISO-8859-1"})
-    EXPECT_TRUE(KeepsAsciiAsIs(encoding)) << encoding;
 }
 
 }  // namespace
