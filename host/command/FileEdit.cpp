@@ -172,17 +172,25 @@ fs::path FitName(const fs::path& path, const Plan& plan, int layer, const SetOpt
   return *better;
 }
 
+// What the file must be after the write: the audio as it is now (less a tag
+// taken out of it), and the tags of the record.
+ExpectedFile ExpectedOf(const fs::path& path, const EditRead& read, const Plan& plan) {
+  ExpectedFile expected;
+  expected.mode = plan.mode;
+  expected.length = plan.outcome.length;
+  expected.audioSize = read.audio.size - plan.stripped;
+  vtinspect::FileBytes bytes(path);
+  expected.audioDigest =
+      AudioDigest(bytes, read.audio.offset + plan.stripped, expected.audioSize).value_or(0);
+  expected.id3v1Block = Id3v1BlockFor(plan.info);
+  expected.infoTexts = InfoTextsFor(plan.info);
+  return expected;
+}
+
 void Write(const fs::path& path, const ModuleName& moduleName, const EditRead& read, Plan& plan,
            const SetOptions& options, const std::optional<FileState>& state,
            const std::optional<FileTimes>& times, const std::string& name) {
-  ExpectedFile expected{plan.mode, plan.outcome.length,      read.audio.size - plan.stripped,
-                        0,         Id3v1BlockFor(plan.info), InfoTextsFor(plan.info),
-                        {}};
-  {
-    vtinspect::FileBytes bytes(path);
-    expected.audioDigest =
-        AudioDigest(bytes, read.audio.offset + plan.stripped, expected.audioSize).value_or(0);
-  }
+  ExpectedFile expected = ExpectedOf(path, read, plan);
   Backup backup(path, options.backup);
   const std::int32_t code = WriteRecord(path, moduleName, plan, backup, state, name);
   if (code < 0) return;
