@@ -38,8 +38,12 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to)
   command->add_option("--track", edits.track,
                       "Track number 0-255: writes an ID3v1.1 block; N/TOTAL takes N (ID3v1 keeps no total)");
   command->add_option("--genre", edits.genre, "Genre number 0-255 or name (e.g. Rock)");
-  command->add_option("--info", edits.info,
-                      "RIFF INFO text, ID=TEXT (e.g. ICOP=2024 Me); repeatable. IDs: " + WritableInfoIds());
+  // One ID=TEXT per --info: a vector option would otherwise take the file
+  // names after it as more texts.
+  command
+      ->add_option("--info", edits.info,
+                   "RIFF INFO text, ID=TEXT (e.g. ICOP=2024 Me); repeatable. IDs: " + WritableInfoIds())
+      ->allow_extra_args(false);
   command
       ->add_option(
           "--to", to,

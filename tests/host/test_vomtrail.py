@@ -281,6 +281,12 @@ class SetRoundTripTests(Workspace):
         self.assertIn("an MP3 file keeps no RIFF INFO texts", err)
         for bad in ("ISFT=x", "IID3=x", "XXXX=y", "noequals"):
             self.assertEqual(run("set", "--info", bad, path)[0], 2, bad)
+        # Each --info takes one ID=TEXT: the names after it are files.
+        other = self.copy(WAVE, "other.wav")
+        status, out, err = run("set", "--info", "IKEY=one", path, other)
+        self.assertEqual(status, 0, err)
+        self.assertEqual(out.count("written as wave"), 2)
+        self.assertEqual(info_json(other)["info"]["IKEY"], "one")
 
     def test_long_texts_are_cut_and_reported(self):
         path = self.copy(MP3)
