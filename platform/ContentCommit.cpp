@@ -219,7 +219,8 @@ void MoveInPlace(File& file, std::span<const ContentRun> runs) {
 
 }  // namespace
 
-CommitWay CommitContent(File& file, std::span<const ContentRun> runs, const char* keepOldAs) {
+CommitWay CommitContent(File& file, std::span<const ContentRun> runs, const char* keepOldAs,
+                        bool preferNewFile) {
   if (keepOldAs != nullptr) {
     InPlaceReason why = InPlaceReason::None;
     std::unique_ptr<StandIn> standIn = file.NewStandIn(why);
@@ -231,7 +232,8 @@ CommitWay CommitContent(File& file, std::span<const ContentRun> runs, const char
   const bool moves = MovesOldBytes(runs);
   // Content that keeps nothing of the old file in place is written whole
   // into a new file too: one step from old to new.
-  if (moves || !KeepsOldBytesInPlace(runs) || ChangedOldBytes(runs, file.Size()) > kMostSavedBytes) {
+  if (preferNewFile || moves || !KeepsOldBytesInPlace(runs) ||
+      ChangedOldBytes(runs, file.Size()) > kMostSavedBytes) {
     InPlaceReason why = InPlaceReason::None;
     if (std::unique_ptr<StandIn> standIn = file.NewStandIn(why)) {
       FillStandIn(file, *standIn, runs);

@@ -49,6 +49,12 @@ enum class CommitWay {
 // under that name (a backup that is the old file itself, no copy); where no
 // new file can take the old one's place, or the name cannot be given, the
 // call fails with NotSupported (50) and changes nothing.
-CommitWay CommitContent(File& file, std::span<const ContentRun> runs, const char* keepOldAs = nullptr);
+//
+// With `preferNewFile`, content that keeps old bytes in place goes through a
+// new file too where one can stand in: for new bytes that a write torn by a
+// kill would leave unreadable, such as tag frames that shift over several
+// pages, where no rerun could find what was meant.
+CommitWay CommitContent(File& file, std::span<const ContentRun> runs, const char* keepOldAs = nullptr,
+                        bool preferNewFile = false);
 
 }  // namespace vomtrail

@@ -27,16 +27,21 @@ CLI::App* AddInfo(CLI::App& app, InfoOptions& info) {
   return command;
 }
 
-CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to) {
+CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to,
+                 std::optional<std::string>& from) {
   EditOptions& edits = set.edits;
   CLI::App* command = app.add_subcommand("set", "Edit the tags of files and write them back");
-  command->add_option("--title", edits.title, "ID3v1 title (30 bytes)");
-  command->add_option("--artist", edits.artist, "ID3v1 artist (30 bytes)");
-  command->add_option("--album", edits.album, "ID3v1 album (30 bytes)");
-  command->add_option("--year", edits.year, "ID3v1 year (4 bytes)");
-  command->add_option("--comment", edits.comment, "ID3v1 comment (30 bytes, 28 with a track)");
+  // An MP3 file's ID3v2 tag takes each of these texts whole (--id3v1-only
+  // leaves it alone); the widths are the ID3v1 fields'.
+  command->add_option("--title", edits.title, "Title (ID3v1: 30 bytes; an MP3 file's ID3v2 tag too)");
+  command->add_option("--artist", edits.artist, "Artist (ID3v1: 30 bytes; an MP3 file's ID3v2 tag too)");
+  command->add_option("--album", edits.album, "Album (ID3v1: 30 bytes; an MP3 file's ID3v2 tag too)");
+  command->add_option("--year", edits.year, "Year (ID3v1: 4 bytes; an MP3 file's ID3v2 tag too)");
+  command->add_option("--comment", edits.comment,
+                      "Comment (ID3v1: 30 bytes, 28 with a track; an MP3 file's ID3v2 tag too)");
   command->add_option("--track", edits.track,
-                      "Track number 0-255: writes an ID3v1.1 block; N/TOTAL takes N (ID3v1 keeps no total)");
+                      "Track number 0-255: writes an ID3v1.1 block; N/TOTAL takes N (ID3v1 keeps no total, "
+                      "an ID3v2 tag does)");
   command->add_option("--genre", edits.genre, "Genre number 0-255 or name (e.g. Rock)");
   // One ID=TEXT per --info: a vector option would otherwise take the file
   // names after it as more texts.
@@ -51,6 +56,14 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to)
       ->check(CLI::IsMember(ModeNames()));
   command->add_option("--encoding", edits.encoding, "Code page to write texts in (any iconv name)")
       ->capture_default_str();
+  command
+      ->add_option(
+          "--from", from,
+          "Fill the other tag kinds from one: id3v2 (into ID3v1 and INFO), info (into ID3v1) or id3v1 "
+          "(into INFO); text options given too win")
+      ->check(CLI::IsMember(CopySourceNames()));
+  command->add_flag("--id3v1-only", set.id3v1Only,
+                    "Leave an MP3 file's ID3v2 tag as it is (text options change it too otherwise)");
   command->add_flag(
       "--force", set.force,
       "Write a file that is not MPEG audio, turn a WAVE file without MPEG audio into mp3 or rmp3, "
@@ -90,9 +103,9 @@ CommandLine ParseCommandLine(int argc, char** argv) {
 
   line.info.encoding = kDefaultEncoding;
   line.set.edits.encoding = kDefaultEncoding;
-  std::optional<std::string> to;
+  std::optional<std::string> to, from;
   CLI::App* info = AddInfo(app, line.info);
-  CLI::App* set = AddSet(app, line.set, to);
+  CLI::App* set = AddSet(app, line.set, to, from);
   CLI::App* version = app.add_subcommand("version", "Show the module's version");
 
   try {
@@ -107,6 +120,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     line.exitStatus = kExitUsage;
   }
   if (to) line.set.mode = ModeNamed(*to);
+  if (from) line.set.from = CopySourceNamed(*from);
   line.command = showVersion || *version ? Command::Version : *info ? Command::Info : Command::Set;
   return line;
 }

@@ -54,6 +54,32 @@ std::string Moves(std::uint64_t length, const std::string& obstacle) {
   return std::to_string(length) + " bytes would be written over the file itself (" + obstacle + ")";
 }
 
+// The ID3v2 tag's texts old -> new and how the tag would be written.
+void ShowId3v2(const DryRunView& view) {
+  const Id3v2Sync& sync = view.id3v2;
+  if (sync.major == 0 || sync.asked.empty()) return;
+  const auto quoted = [](const std::string& utf8) { return "\"" + EscapeControls(utf8) + "\""; };
+  for (const Id3v2Change& change : sync.changes)
+    Line("ID3v2 " + change.label, quoted(change.before) + " -> " + quoted(change.after));
+  const std::string tag = "the 2." + std::to_string(sync.major) + " tag";
+  if (!sync.leftAlone.empty()) {
+    Line("ID3v2", tag + " is left as it is: " + sync.leftAlone);
+  } else if (!sync.Writes()) {
+    Line("ID3v2", tag + " holds these texts already");
+  } else if (sync.Growth() != 0) {
+    Line("ID3v2", tag + " grows from " + std::to_string(sync.oldTag.size()) + " to " +
+                      std::to_string(sync.newTag.size()) +
+                      " bytes; the audio moves: " + Moves(view.probe.size + sync.Growth(), view.obstacle));
+  } else if (const TagWrite write = PlanTagWrite(sync, view.probe.size); write.newFile) {
+    Line("ID3v2", tag + " keeps its " + std::to_string(sync.oldTag.size()) +
+                      " bytes, but frames behind the change shift over several pages: " +
+                      Moves(view.probe.size, view.obstacle));
+  } else {
+    Line("ID3v2", tag + " keeps its " + std::to_string(sync.oldTag.size()) + " bytes: " +
+                      std::to_string(BytesToWrite(write.plan)) + " bytes would be written in place");
+  }
+}
+
 }  // namespace
 
 void ShowDryRun(const DryRunView& view) {
@@ -74,10 +100,12 @@ void ShowDryRun(const DryRunView& view) {
              Quoted(TextOf(view.before.Items[item]), encoding),
              Quoted(texts[static_cast<std::size_t>(item)], encoding));
   }
+  ShowId3v2(view);
   const WriteOutcome& outcome = view.outcome;
-  Line("audio", outcome.audioMoves ? "moves: " + Moves(outcome.length, view.obstacle)
-                                   : "stays where it is: " + std::to_string(outcome.bytesWritten) +
-                                         " bytes would be written");
+  const std::string inPlace = std::to_string(outcome.bytesWritten) + " bytes would be written";
+  Line("audio", outcome.audioMoves         ? "moves: " + Moves(outcome.length, view.obstacle)
+                : view.id3v2.Growth() != 0 ? "moves behind the grown ID3v2 tag; then " + inPlace + " in place"
+                                           : "stays where it is: " + inPlace);
   if (view.stripped != 0)
     Line("ID3v2", "the tag's " + std::to_string(view.stripped) + " bytes would be taken out of the audio: " +
                       Moves(outcome.length - view.stripped, view.obstacle));

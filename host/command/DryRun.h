@@ -8,6 +8,7 @@
 #include "FileProbe.h"
 #include "TagInfo.h"
 #include "edits/HeadList.h"
+#include "edits/Id3v2Sync.h"
 #include "edits/ModuleOutput.h"
 
 namespace vthost {
@@ -23,10 +24,11 @@ struct DryRunView {
   const std::string& obstacle;  // why a moving write would go in place; empty through a new file
   const HeadListPlan& head;
   const std::string& encoding;
+  const Id3v2Sync& id3v2;  // the ID3v2 tag at the start of an MP3 file
 };
 
-// Prints the form, each text that changes (old -> new), whether the audio
-// moves and how many bytes would be written.
+// Prints the form, each text that changes (old -> new; an MP3 file's ID3v2
+// texts too), whether the audio moves and how many bytes would be written.
 void ShowDryRun(const DryRunView& view);
 
 }  // namespace vthost

@@ -8,6 +8,7 @@
 #include "edits/ConversionCarry.h"
 #include "edits/Id3v2Strip.h"
 #include "edits/InfoCarry.h"
+#include "edits/TagCopy.h"
 #include "system/ContentWrites.h"
 #include "tags/Id3v2Tag.h"
 
@@ -51,10 +52,12 @@ bool DecideOnId3v2(vtinspect::ByteSource& bytes, const EditRead& read, const Set
   if (plan.mode == VT_MODE_MP3) {
     if (options.stripId3v2)
       ReportWarning(name, "--strip-id3v2 takes a tag out of RIFF output only; an MP3 file keeps it in front");
-    if (TouchesId3v1(edits))
+    // A bare stream's own tag is kept in step (PlanId3v2Texts); one that
+    // comes out of a data chunk is written as it stands.
+    if (TouchesId3v1(edits) && read.Kind() != VT_KIND_MPEG && !options.id3v1Only)
       ReportWarning(name,
-                    "the file starts with an ID3v2 tag, whose texts players usually show; only the ID3v1 "
-                    "texts are changed");
+                    "the ID3v2 tag at the start of the data chunk comes over as it is, with its own texts, "
+                    "which players usually show; set the texts again on the MP3 file to change them there");
     return true;
   }
   if (options.stripId3v2) {
@@ -76,13 +79,68 @@ bool DecideOnId3v2(vtinspect::ByteSource& bytes, const EditRead& read, const Set
   return true;
 }
 
+// The first of the ID3v2 tags that take `size` bytes at the start of the audio.
+vtinspect::Id3v2Tag ReadLeadingTag(vtinspect::ByteSource& bytes, const EditRead& read, std::uint64_t size) {
+  const std::string tag =
+      bytes.Read(read.audio.offset, static_cast<std::size_t>(std::min<std::uint64_t>(size, kLargestTagRead)));
+  return vtinspect::ReadId3v2(
+      vtinspect::Bytes(reinterpret_cast<const std::uint8_t*>(tag.data()), tag.size()));
+}
+
 void CarryStrippedTexts(vtinspect::ByteSource& bytes, const EditRead& read, const TagEdits& edits,
                         const std::string& name, Plan& plan) {
-  const std::string tag = bytes.Read(
-      read.audio.offset, static_cast<std::size_t>(std::min<std::uint64_t>(plan.stripped, kLargestTagRead)));
-  const vtinspect::Id3v2Tag parsed =
-      vtinspect::ReadId3v2(vtinspect::Bytes(reinterpret_cast<const std::uint8_t*>(tag.data()), tag.size()));
-  ReportWarnings(name, CarryId3v2Texts(parsed, plan.mode, edits, plan.info));
+  ReportWarnings(name,
+                 CarryId3v2Texts(ReadLeadingTag(bytes, read, plan.stripped), plan.mode, edits, plan.info));
+}
+
+// --from: the texts of one tag kind into the others. False when the file is
+// refused, or has nothing to copy and nothing else to change (said).
+bool CopyFromTag(vtinspect::ByteSource& bytes, const EditRead& read, const SetOptions& options,
+                 const TagEdits& edits, const std::string& name, Plan& plan) {
+  const CopySource from = *options.from;
+  const SourceTexts source =
+      from == CopySource::kId3v2
+          ? TextsOfId3v2(ReadLeadingTag(bytes, read, LeadingTagSize(bytes, read.audio)))
+          : TextsOfRecord(from, plan.before, edits.encoding);
+  const CopyOutcome copied = CopyTexts(source, from, plan.mode, edits, plan.info);
+  std::string missing;
+  if (!copied.anyTarget)
+    missing = "an MP3 file keeps no RIFF INFO texts for --from id3v1 to fill";
+  else if (!source.present)
+    missing = from == CopySource::kInfo
+                  ? "the file has no RIFF INFO texts to copy"
+                  : "the file has no " + std::string(CopySourceWords(from)) +
+                        (from == CopySource::kId3v1 ? " block" : " tag") + " to copy texts from";
+  if (!missing.empty()) {
+    const bool nothingElse = IsEmpty(edits) && !options.mode;
+    ReportWarning(name, missing + (nothingElse ? "; nothing written" : ""));
+    return !nothingElse;
+  }
+  if (!copied.unencodable.empty()) {
+    const std::string what = "the " + Listed(copied.unencodable) +
+                             (copied.unencodable.size() == 1 ? " has" : " have") + " characters that " +
+                             edits.encoding + " cannot hold";
+    if (!options.force) {
+      ReportFailure(name, what + "; nothing written (--force writes '?' for them)");
+      return false;
+    }
+    ReportWarning(name, what + "; written with '?' for them (--force)");
+  }
+  ReportWarnings(name, copied.warnings);
+  return true;
+}
+
+// The ID3v2 tag at the start of a bare MP3 file takes the text options too.
+void PlanId3v2Texts(vtinspect::ByteSource& bytes, const EditRead& read, const SetOptions& options,
+                    const TagEdits& edits, const std::string& name, Plan& plan) {
+  if (options.id3v1Only || read.Kind() != VT_KIND_MPEG || plan.mode != VT_MODE_MP3 || !TouchesId3v1(edits))
+    return;
+  plan.id3v2 = PlanId3v2Sync(bytes, edits);
+  ReportWarnings(name, plan.id3v2.warnings);
+  if (!plan.id3v2.leftAlone.empty())
+    ReportWarning(name,
+                  "the ID3v2 tag is left as it is (" + plan.id3v2.leftAlone +
+                      "); players that read it go on showing its texts; only the ID3v1 texts are changed");
 }
 
 }  // namespace
@@ -114,12 +172,14 @@ std::optional<Plan> MakePlan(const std::filesystem::path& path, const ModuleName
   for (const CutField& cut : ApplyEdits(edits, info))
     ReportWarning(name, "the " + cut.label + " is cut to " + std::to_string(cut.width) + " bytes");
   if (mode != VT_MODE_MP3) MirrorId3v1Edits(edits, info);
+  if (options.from && !CopyFromTag(bytes, read, options, edits, name, plan)) return std::nullopt;
   if (plan.stripped != 0) CarryStrippedTexts(bytes, read, edits, name, plan);
   ReportWarnings(name, CarryAcrossForms(read.Kind(), mode, edits, info));
   if (mode != VT_MODE_MP3)
     for (const std::string& id : CutInfoTexts(info))
       ReportWarning(name, "the INFO " + id + " text is cut to " + std::to_string(kInfoTextWidth) + " bytes");
 
+  PlanId3v2Texts(bytes, read, options, edits, name, plan);
   plan.outcome = PredictWrite(info, mode, read.audio);
   plan.obstacle = MovingWriteObstacle(moduleName.Name());
   const auto& riff = read.probe.riff;

@@ -1,7 +1,8 @@
 // What `vomtrail set` is to do to a file: the record SetInfo gets (texts of
-// every INFO list, the edits, texts a change of form or a tag taken out of
-// the audio would lose), whether the audio moves and which way, the list
-// before a WAVE file's audio, and the ID3v2 tag to take out.
+// every INFO list, the edits, texts copied from another tag kind, texts a
+// change of form or a tag taken out of the audio would lose), whether the
+// audio moves and which way, the list before a WAVE file's audio, the ID3v2
+// tag to take out, and the ID3v2 tag to keep in step with the texts.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include "TagInfo.h"
 #include "command/EditRead.h"
 #include "edits/HeadList.h"
+#include "edits/Id3v2Sync.h"
 #include "edits/ModuleOutput.h"
 #include "edits/TagEdits.h"
 
@@ -26,6 +28,7 @@ struct Plan {
   WriteOutcome outcome;
   std::string obstacle;  // why a write that moves the audio goes in place; empty through a new file
   HeadListPlan head;     // planned on the file as it is: the module keeps a WAVE file's head
+  Id3v2Sync id3v2;       // the ID3v2 tag at the start of an MP3 file, kept in step with the texts
 };
 
 // Without --to a file keeps its form: each FileKind has the mode that

@@ -15,6 +15,7 @@
 #include "edits/Extensions.h"
 #include "edits/HeadList.h"
 #include "edits/Id3v2Strip.h"
+#include "edits/Id3v2Sync.h"
 #include "edits/WriteCheck.h"
 #include "platform/ByteOrder.h"
 #include "report/OutputEscape.h"
@@ -50,12 +51,13 @@ class Backup {
   ~Backup() {
     if (made_ && !kept_) RemoveBackup(path_);
   }
-  // The old file itself is kept by the module's write: a new file takes
-  // its place, edit in place or not, and the old one stays under the
-  // backup name. Where no new file can, a copy is made first.
+  // The old file itself is kept by the first write (the ID3v2 tag's, else
+  // the module's): a new file takes its place, edit in place or not, and
+  // the old one stays under the backup name. Where no new file can, a copy
+  // is made first.
   bool ByTheModule(const Plan& plan) const { return wanted_ && plan.obstacle.empty() && CanKeepOldFile(); }
   std::string Copy() {
-    if (!wanted_) return {};
+    if (!wanted_ || made_) return {};
     std::string failure = MakeBackup(path_);
     made_ = failure.empty();
     return failure;
@@ -70,15 +72,31 @@ class Backup {
   bool kept_ = false;
 };
 
-// The module's write, with the backup made first and the file's state
-// compared with the one it was read in last. 0 or the module's code; -1
-// when refused here (and said).
+// The new ID3v2 tag put on the disk, the old file kept as `keepAs` when
+// given. 0 or the code of the failure, with the file as it was.
+std::uint32_t WriteId3v2(const fs::path& path, const ModuleName& moduleName, const Plan& plan,
+                         const char* keepAs) {
+  vtinspect::FileBytes bytes(path);
+  const TagWrite write = PlanTagWrite(plan.id3v2, bytes.Size());
+  return CommitPlan(moduleName.Name(), write.plan, {write.newFile, keepAs});
+}
+
+// The writes of the record, with the backup made first and the file's state
+// compared with the one it was read in last: the ID3v2 tag's when it
+// changes (`tagWritten` says it was), then the module's. 0 or the failure's
+// code; -1 when refused here (and said).
 std::int32_t WriteRecord(const fs::path& path, const ModuleName& moduleName, Plan& plan, Backup& backup,
-                         const std::optional<FileState>& state, const std::string& name) {
+                         const std::optional<FileState>& state, const std::string& name, bool& tagWritten) {
   const auto changed = [&] {
     if (ReadFileState(path) == state) return false;
     ReportFailure(name, kChangedMeanwhile);
     return true;
+  };
+  const bool tagFirst = plan.id3v2.Writes();
+  const auto thenTheModule = [&](std::int32_t code) {
+    tagWritten = tagFirst && code == VT_OK;
+    return tagWritten ? static_cast<std::int32_t>(CallSetInfo(moduleName.Name(), plan.info, plan.mode))
+                      : code;
   };
   if (backup.ByTheModule(plan)) {
     if (NameTaken(BackupName(path))) {
@@ -88,17 +106,20 @@ std::int32_t WriteRecord(const fs::path& path, const ModuleName& moduleName, Pla
     }
     if (changed()) return -1;
     const std::string keepAs = std::string(TextOf(moduleName.Name())) + ".orig";
-    const std::int32_t code = CallSetInfoKeepingOld(moduleName.Name(), plan.info, plan.mode, keepAs);
+    const std::int32_t code =
+        tagFirst ? static_cast<std::int32_t>(WriteId3v2(path, moduleName, plan, keepAs.c_str()))
+                 : CallSetInfoKeepingOld(moduleName.Name(), plan.info, plan.mode, keepAs);
     if (code == VT_OK) backup.MadeByTheModule();
     // VT_NOT_SUPPORTED: no new file could take the old one's place after
     // all; the file is as it was, and a copy is made instead.
-    if (code != VT_NOT_SUPPORTED) return code;
+    if (code != VT_NOT_SUPPORTED) return thenTheModule(code);
   }
   if (const std::string failure = backup.Copy(); !failure.empty()) {
     ReportFailure(name, DisplayName(BackupName(path)) + ": " + failure);
     return -1;
   }
   if (changed()) return -1;
+  if (tagFirst) return thenTheModule(static_cast<std::int32_t>(WriteId3v2(path, moduleName, plan, nullptr)));
   return CallSetInfo(moduleName.Name(), plan.info, plan.mode);
 }
 
@@ -184,6 +205,16 @@ ExpectedFile ExpectedOf(const fs::path& path, const EditRead& read, const Plan& 
       AudioDigest(bytes, read.audio.offset + plan.stripped, expected.audioSize).value_or(0);
   expected.id3v1Block = Id3v1BlockFor(plan.info);
   expected.infoTexts = InfoTextsFor(plan.info);
+  if (plan.id3v2.Writes()) {
+    // The module finds a bare stream's audio behind the new tag, which
+    // is part of it for the module.
+    WithNewTag tagged(bytes, plan.id3v2);
+    expected.length += plan.id3v2.Growth();
+    expected.audioSize += plan.id3v2.Growth();
+    expected.audioDigest = AudioDigest(tagged, 0, expected.audioSize).value_or(0);
+    expected.id3v2Tag = plan.id3v2.newTag;
+    expected.id3v2Texts = plan.id3v2.asked;
+  }
   return expected;
 }
 
@@ -192,10 +223,16 @@ void Write(const fs::path& path, const ModuleName& moduleName, const EditRead& r
            const std::optional<FileTimes>& times, const std::string& name) {
   ExpectedFile expected = ExpectedOf(path, read, plan);
   Backup backup(path, options.backup);
-  const std::int32_t code = WriteRecord(path, moduleName, plan, backup, state, name);
+  bool tagWritten = false;
+  const std::int32_t code = WriteRecord(path, moduleName, plan, backup, state, name, tagWritten);
   if (code < 0) return;
   if (code != VT_OK) {
-    ReportFailure(name, WriteFailure(code, read.Kind(), plan.mode, read.probe, path));
+    if (tagWritten) backup.Keep();
+    ReportFailure(name, WriteFailure(code, read.Kind(), plan.mode, read.probe, path) +
+                            (tagWritten ? "; the ID3v2 tag holds the new texts already, and the same command "
+                                          "again completes the edit"
+                             : plan.id3v2.Writes() ? "; the ID3v2 tag could not be written: nothing written"
+                                                   : ""));
     return;
   }
   backup.Keep();
@@ -253,7 +290,7 @@ void EditFile(const fs::path& path, const SetOptions& options, const TagEdits& e
   if (!plan) return;
   if (options.dryRun) {
     ShowDryRun({name, read->probe, plan->before, plan->info, mode, plan->outcome, plan->stripped,
-                plan->obstacle, plan->head, edits.encoding});
+                plan->obstacle, plan->head, edits.encoding, plan->id3v2});
     return;
   }
   Write(path, moduleName, *read, *plan, options, state, times, name);

@@ -40,9 +40,10 @@ int RunSet(const SetOptions& options) {
     return kExitUsage;
   }
   const TagEdits& edits = std::get<TagEdits>(prepared);
-  if (IsEmpty(edits) && !options.mode) {
+  if (IsEmpty(edits) && !options.mode && !options.from) {
     ReportUsage(
-        "nothing to change: give a text option, --track, --genre, --info or --to; no file was written");
+        "nothing to change: give a text option, --track, --genre, --info, --from or --to; no file was "
+        "written");
     return kExitUsage;
   }
   if (edits.trackTotal)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "edits/TagCopy.h"
 #include "edits/TagEdits.h"
 
 namespace vthost {
@@ -15,9 +16,11 @@ struct SetOptions {
   bool force = false;
   bool preserveTimes = false;
   bool backup = false;
-  bool stripId3v2 = false;       // take an ID3v2 tag out of the audio of RIFF output
-  bool dryRun = false;           // say what would be written, write nothing
-  bool renameExtension = false;  // give a written file the extension of its form
+  bool stripId3v2 = false;         // take an ID3v2 tag out of the audio of RIFF output
+  bool dryRun = false;             // say what would be written, write nothing
+  bool renameExtension = false;    // give a written file the extension of its form
+  std::optional<CopySource> from;  // fill the other tag kinds from this one
+  bool id3v1Only = false;          // leave the ID3v2 tag at the start of an MP3 file alone
   std::vector<std::string> files;
 };
 

@@ -10,33 +10,9 @@
 namespace vthost {
 namespace {
 
-struct FieldPair {
-  int id3v1;
-  int info;
-  const char* label;  // the ID3v1 field's name
-};
-
-constexpr FieldPair kPairs[] = {{VT_ITEM_TITLE, InfoItemOf("INAM"), "title"},
-                                {VT_ITEM_ARTIST, InfoItemOf("IART"), "artist"},
-                                {VT_ITEM_ALBUM, InfoItemOf("IPRD"), "album"},
-                                {VT_ITEM_YEAR, InfoItemOf("ICRD"), "year"},
-                                {VT_ITEM_COMMENT, InfoItemOf("ICMT"), "comment"}};
-constexpr int kGenreInfo = InfoItemOf("IGNR");
-
 std::string_view IdOf(int item) { return kInfoIds[static_cast<std::size_t>(item)].id; }
 
 bool IsRiff(int mode) { return mode != VT_MODE_MP3; }
-
-// Whether the edit decides the item: set directly, or (for RIFF output)
-// mirrored from the ID3v1 field it sets.
-bool EditSets(const TagEdits& edits, int item) {
-  const bool text = std::any_of(edits.texts.begin(), edits.texts.end(), [&](const TextEdit& e) {
-    if (e.item == item) return true;
-    return std::any_of(std::begin(kPairs), std::end(kPairs),
-                       [&](const FieldPair& p) { return p.id3v1 == e.item && p.info == item; });
-  });
-  return text || (edits.genre && (item == VT_ITEM_GENRE || item == kGenreInfo));
-}
 
 bool IsEmpty(const TagInfo& info, int item) {
   if (item == VT_ITEM_GENRE) return GenreNumber(info) == vtinspect::kNoGenre;
@@ -44,7 +20,7 @@ bool IsEmpty(const TagInfo& info, int item) {
 }
 
 std::string LabelOf(int item) {
-  for (const FieldPair& pair : kPairs)
+  for (const FieldPair& pair : kFieldPairs)
     if (pair.id3v1 == item) return pair.label;
   return "genre";
 }
@@ -78,6 +54,15 @@ std::string Joined(const vtinspect::TextList& values) {
 
 }  // namespace
 
+bool EditSets(const TagEdits& edits, int item) {
+  const bool text = std::any_of(edits.texts.begin(), edits.texts.end(), [&](const TextEdit& e) {
+    if (e.item == item) return true;
+    return std::any_of(std::begin(kFieldPairs), std::end(kFieldPairs),
+                       [&](const FieldPair& p) { return p.id3v1 == e.item && p.info == item; });
+  });
+  return text || (edits.genre && (item == VT_ITEM_GENRE || item == kGenreInfo));
+}
+
 std::string CutToField(std::string_view bytes, std::size_t width, const std::string& encoding) {
   if (bytes.size() <= width) return std::string(bytes);
   if (IsValidUtf8(bytes)) {
@@ -96,13 +81,13 @@ std::string CutToField(std::string_view bytes, std::size_t width, const std::str
 std::vector<std::string> CarryAcrossForms(int kind, int mode, const TagEdits& edits, TagInfo& info) {
   std::vector<std::string> warnings;
   if (kind == VT_KIND_MPEG && IsRiff(mode)) {
-    for (const FieldPair& pair : kPairs)
+    for (const FieldPair& pair : kFieldPairs)
       Fill(info, pair.info, vtinspect::WithoutTrailingBlanks(TextOf(info.Items[pair.id3v1])),
            "the ID3v1 " + std::string(pair.label), edits, warnings);
     if (const auto name = vtinspect::GenreName(GenreNumber(info)))
       Fill(info, kGenreInfo, *name, "the ID3v1 genre", edits, warnings);
   } else if (kind != VT_KIND_MPEG && !IsRiff(mode)) {
-    for (const FieldPair& pair : kPairs)
+    for (const FieldPair& pair : kFieldPairs)
       Fill(info, pair.id3v1, TextOf(info.Items[pair.info]), std::string(IdOf(pair.info)), edits, warnings);
     if (const auto number = vtinspect::GenreByName(TextOf(info.Items[kGenreInfo])))
       FillGenre(info, *number, edits);
@@ -130,7 +115,7 @@ std::vector<std::string> CarryId3v2Texts(const vtinspect::Id3v2Tag& tag, int mod
     }
     Fill(info, id3v1, *bytes, from, edits, warnings);
     if (IsRiff(mode))
-      for (const FieldPair& pair : kPairs)
+      for (const FieldPair& pair : kFieldPairs)
         if (pair.id3v1 == id3v1) Fill(info, pair.info, *bytes, from, edits, warnings);
   }
   for (const vtinspect::GenreEntry& entry : tag.genres) {

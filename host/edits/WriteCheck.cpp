@@ -6,6 +6,7 @@
 
 #include "Record.h"
 #include "RiffChunks.h"
+#include "edits/Id3v2Sync.h"
 
 namespace vthost {
 namespace {
@@ -173,6 +174,14 @@ std::vector<std::string> Differences(vtinspect::ByteSource& file, const Expected
     if (file.Read(file.Size() - std::min<std::uint64_t>(file.Size(), kId3v1BlockSize), kId3v1BlockSize) !=
         expected.id3v1Block)
       found.push_back("the ID3v1 block at the end is not the one written");
+    if (!expected.id3v2Tag.empty()) {
+      const std::string tag = file.Read(0, expected.id3v2Tag.size());
+      if (tag != expected.id3v2Tag) {
+        found.push_back("the ID3v2 tag at the start is not the one written");
+        for (std::string& text : Id3v2ReadBackDifferences(tag, expected.id3v2Texts))
+          found.push_back(std::move(text));
+      }
+    }
   } else {
     CheckInfo(file, expected, found);
   }

@@ -1,7 +1,7 @@
 // The file read back after a write and compared with what was asked for:
 // the form, the audio (its size and a digest of every byte) where the
-// module keeps it, the ID3v1 block and the INFO texts, and the list before
-// the audio. Only a file that passes is reported written.
+// module keeps it, the ID3v1 block and the INFO texts, the list before
+// the audio, and an MP3 file's ID3v2 tag. Only a file that passes is reported written.
 #pragma once
 
 #include <array>
@@ -12,6 +12,7 @@
 
 #include "ByteSource.h"
 #include "edits/ModuleOutput.h"
+#include "tags/Id3v2Editor.h"
 
 namespace vthost {
 
@@ -25,6 +26,10 @@ struct ExpectedFile {
   // The list before the audio brought in step: these ids hold infoTexts
   // there (the ids left out hold none).
   std::vector<int> headItems;
+  // The ID3v2 tag written at the start of an MP3 file, and the texts it
+  // was to hold; empty when it was not written.
+  std::string id3v2Tag;
+  std::vector<vtinspect::TextEdit> id3v2Texts;
 };
 
 // A digest of `size` bytes from `offset`: equal bytes give equal digests,

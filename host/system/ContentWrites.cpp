@@ -34,7 +34,7 @@ std::vector<vomtrail::ContentRun> RunsOf(const ContentPlan& plan) {
 
 }  // namespace
 
-std::uint32_t CommitPlan(const Str255& name, const ContentPlan& plan) {
+std::uint32_t CommitPlan(const Str255& name, const ContentPlan& plan, const CommitWish& wish) {
   try {
     const std::string path = NameOf(name);
     std::unique_ptr<vomtrail::File> file =
@@ -45,7 +45,7 @@ std::uint32_t CommitPlan(const Str255& name, const ContentPlan& plan) {
       if (run.from && *run.from + run.length > static_cast<std::uint64_t>(file->Size()))
         return VT_SHARING_VIOLATION;
     const std::vector<vomtrail::ContentRun> runs = RunsOf(plan);
-    vomtrail::CommitContent(*file, runs);
+    vomtrail::CommitContent(*file, runs, wish.keepOldAs, wish.newFile);
     file->Close();
     return VT_OK;
   } catch (...) {

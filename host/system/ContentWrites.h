@@ -13,10 +13,17 @@
 
 namespace vthost {
 
+// How a plan that keeps old bytes in place is to reach the file.
+struct CommitWish {
+  bool newFile = false;             // through a new file where one can stand in (ContentCommit.h)
+  const char* keepOldAs = nullptr;  // the old file kept under this name: a backup that is no copy
+};
+
 // Puts the plan on the disk for the file the module knows by `name`
 // (FileNames.h). 0, or the Win32 code of the failure; the file is then as
-// it was, as far as the system lets it be.
-std::uint32_t CommitPlan(const Str255& name, const ContentPlan& plan);
+// it was, as far as the system lets it be. With `keepOldAs`, VT_NOT_SUPPORTED
+// when no new file can take the old one's place (nothing changed).
+std::uint32_t CommitPlan(const Str255& name, const ContentPlan& plan, const CommitWish& wish = {});
 
 // How a write that moves the audio would reach the file: an empty text
 // when through a new file, else why in place (hard links, a folder that

@@ -31,24 +31,14 @@ std::string_view FieldName(TextField field) {
   return kNames[static_cast<std::size_t>(field)];
 }
 
-bool IsTimestamp(std::string_view text) {
-  static constexpr std::string_view kShape = "0000-00-00T00:00:00";
-  if (text.size() > kShape.size() || (text.size() != 4 && (text.size() - 4) % 3 != 0)) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool digit = text[i] >= '0' && text[i] <= '9';
-    if (kShape[i] == '0' ? !digit : text[i] != kShape[i]) return false;
-  }
-  return true;
-}
-
 std::optional<std::string> EditProblem(const TextEdit& edit, int major) {
   if (!IsValidUtf8(edit.value))
     return "the new " + std::string(FieldName(edit.field)) + " is not valid UTF-8";
   if (edit.field == TextField::kYear && !edit.value.empty()) {
-    if (major < 4 && (edit.value.size() != 4 || !IsTimestamp(edit.value))) {
+    if (major < 4 && (edit.value.size() != 4 || !IsId3v2Timestamp(edit.value))) {
       return "the year of a 2." + std::to_string(major) + " tag has four digits";
     }
-    if (major == 4 && !IsTimestamp(edit.value)) return "the date is not of the form yyyy-MM-ddTHH:mm:ss";
+    if (major == 4 && !IsId3v2Timestamp(edit.value)) return "the date is not of the form yyyy-MM-ddTHH:mm:ss";
   }
   return std::nullopt;
 }
@@ -176,6 +166,16 @@ std::optional<std::size_t> CommentToReplace(const Id3v2Layout& layout) {
 }
 
 }  // namespace
+
+bool IsId3v2Timestamp(std::string_view text) {
+  static constexpr std::string_view kShape = "0000-00-00T00:00:00";
+  if (text.size() > kShape.size() || (text.size() != 4 && (text.size() - 4) % 3 != 0)) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kShape[i] == '0' ? !digit : text[i] != kShape[i]) return false;
+  }
+  return true;
+}
 
 Id3v2Rewrite EditId3v2Texts(Bytes tag, std::span<const TextEdit> edits) {
   const auto header = ParseId3v2Header(tag);

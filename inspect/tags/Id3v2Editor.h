@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Bytes.h"
@@ -33,6 +34,10 @@ struct Id3v2Rewrite {
   std::string refusal;            // why the tag was not rewritten; empty when it was
   bool Refused() const { return !refusal.empty(); }
 };
+
+// Whether `text` is a 2.4 timestamp, "yyyy[-MM[-dd[THH[:mm[:ss]]]]]": the
+// dates TDRC holds. A 2.2 or 2.3 year is its first four digits alone.
+bool IsId3v2Timestamp(std::string_view text);
 
 // `tag` holds a whole tag from its header on (bytes behind it are ignored).
 // An edited frame is replaced where it stood (further frames of the same id

@@ -107,6 +107,8 @@ TEST(ModuleOutput, ForetoldLengthAndCheckMatchTheModulesWrite) {
                                 *AudioDigest(before, audio->offset, audio->size),
                                 Id3v1BlockFor(info),
                                 InfoTextsFor(info),
+                                {},
+                                {},
                                 {}};
     const Str255 name = file.Name();
     ASSERT_EQ(CallSetInfo(name, info, mode), VT_OK);
@@ -127,8 +129,15 @@ TEST(WriteCheck, EachDifferenceIsNamed) {
   const std::string written = file.Read();
   const std::string old = BareStream();
   vtinspect::MemoryBytes original(old);
-  ExpectedFile expected{VT_MODE_RMP3,        written.size(),     300 + 12, *AudioDigest(original, 0, 312),
-                        Id3v1BlockFor(info), InfoTextsFor(info), {}};
+  ExpectedFile expected{VT_MODE_RMP3,
+                        written.size(),
+                        300 + 12,
+                        *AudioDigest(original, 0, 312),
+                        Id3v1BlockFor(info),
+                        InfoTextsFor(info),
+                        {},
+                        {},
+                        {}};
   const auto check = [&](const std::string& bytes) {
     vtinspect::MemoryBytes source(bytes);
     return Differences(source, expected);
