@@ -72,7 +72,8 @@ void ShowId3v2(const DryRunView& view) {
                       " bytes; the audio moves: " + Moves(view.probe.size + sync.Growth(), view.obstacle));
   } else if (const TagWrite write = PlanTagWrite(sync, view.probe.size); write.newFile) {
     Line("ID3v2", tag + " keeps its " + std::to_string(sync.oldTag.size()) +
-                      " bytes, but frames behind the change shift over several pages: " +
+                      " bytes, but the bytes that change spread over pages of the file, whose write a kill "
+                      "could tear: " +
                       Moves(view.probe.size, view.obstacle));
   } else {
     Line("ID3v2", tag + " keeps its " + std::to_string(sync.oldTag.size()) + " bytes: " +

@@ -71,10 +71,11 @@ std::vector<std::string> Id3v2ReadBackDifferences(std::string_view tag,
 // The write of the new tag into a file of `fileSize` bytes. A tag of the
 // same length goes in place when the bytes that change lie in one page of
 // the file: the system copies a page as a whole, so a kill leaves the old
-// bytes or the new ones. Where they spread over several pages (frames
-// behind a longer or shorter text shift, a picture with them), a torn write
-// would leave a tag whose frames no rerun could walk: such a write, and a
-// tag that grows, go through a new file.
+// bytes or the new ones. Where they spread over several pages (texts on
+// both sides of a picture; frames, a picture with them, shifted behind a
+// longer or shorter text), a torn write could leave a tag whose frames no
+// rerun could walk: such a write, and a tag that grows, go through a new
+// file.
 struct TagWrite {
   ContentPlan plan;
   bool newFile = false;

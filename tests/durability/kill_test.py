@@ -76,10 +76,14 @@ def riff_chunks(data):
     return chunks
 
 
+def id3v2_frame(frame_id, data):
+    return frame_id + len(data).to_bytes(4, "big") + b"\0\0" + data
+
+
 def make_sources(work):
     """Sources of about 3 MiB from the samples lame and ffmpeg made (their
     frames repeated): a bare MP3 with and without an ID3v1 block, one
-    behind an ID3v2 tag, a WAVE file of MPEG audio with ffmpeg's head list,
+    behind an ID3v2 tag, one behind a tag with a picture, a WAVE file of MPEG audio with ffmpeg's head list,
     and RMP3 files; the RIFF ones also with long texts, for edits that
     shorten their tags."""
     with open(os.path.join(SAMPLES, "tone-vbr.mp3"), "rb") as f:
@@ -94,8 +98,17 @@ def make_sources(work):
     wave = bytearray(wave[:data_at] + b"data" + len(wave_audio).to_bytes(4, "little") + wave_audio)
     wave[4:8] = (len(wave) - 8).to_bytes(4, "little")
 
+    # An ID3v2.3 tag whose picture (8 KiB) stands behind the title: a new
+    # title of another length shifts it over pages of the file.
+    frames = (id3v2_frame(b"TIT2", b"\0Old title") +
+              id3v2_frame(b"APIC", b"\0image/png\0\x03\0" + bytes(range(256)) * 32) +
+              id3v2_frame(b"TPE1", b"\0Old artist"))
+    body = frames + bytes(256)
+    cover = b"ID3\x03\0\0" + bytes((len(body) >> s) & 0x7F for s in (21, 14, 7, 0)) + body
+
     out = {}
     for name, content in (("tagged.mp3", audio + block), ("untagged.mp3", audio), ("id3v2.mp3", mp3[:tag_end] + audio),
+                          ("cover.mp3", cover + audio + block),
                           ("ff.wav", bytes(wave)), ("plain.rmp3", audio + block), ("long.rmp3", audio + block),
                           ("long.wav", bytes(wave))):
         out[name] = os.path.join(work, name)
@@ -114,7 +127,11 @@ def forms(sources):
     every = [
         Form("bare edit", sources["tagged.mp3"], new, False),
         Form("bare edit, block added", sources["untagged.mp3"], new, False),
-        Form("ID3v2 file edit", sources["id3v2.mp3"], new, False),
+        # The ID3v2 tag first (in place, or through a new file), then the
+        # module's ID3v1 block in place.
+        Form("ID3v2 edit, fits the tag", sources["id3v2.mp3"], new, False),
+        Form("ID3v2 edit, tag grows", sources["id3v2.mp3"], new + ["--comment", LONG_TEXT], False),
+        Form("ID3v2 edit, frames shift", sources["cover.mp3"], new, False),
         Form("RMP3 edit, tags grow", sources["plain.rmp3"], new + ["--info", "ICMT=" + LONG_TEXT], False),
         Form("RMP3 edit, tags shrink", sources["long.rmp3"], new + ["--info", "ICMT=short"], False),
         Form("WAVE edit, tags added", sources["ff.wav"], new, False),

@@ -1,11 +1,14 @@
 // Prints what TagLib, a reader independent of the module, sees in a file:
 // one "key=value" line per fact, for the tests to compare with what the
-// module wrote. Usage: taglib-read mpeg|wav <file>
+// module wrote. Usage: taglib-read mpeg|id3v2|wav <file>
 //
 // "mpeg" opens the file as an MPEG stream and reports its ID3v1 block;
+// "id3v2" the same stream's ID3v2 tag, with each picture's type and size;
 // "wav" opens it as a RIFF WAVE file and reports its LIST INFO texts. A file
 // TagLib cannot open prints "valid=0" and nothing else.
+#include <taglib/attachedpictureframe.h>
 #include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/wavfile.h>
@@ -54,6 +57,27 @@ int ReadMpeg(const char* path) {
   return 0;
 }
 
+int ReadId3v2(const char* path) {
+  TagLib::MPEG::File file(path, true, TagLib::AudioProperties::Accurate);
+  Print("valid", file.isValid() ? 1 : 0);
+  if (!file.isValid()) return 0;
+  Print("has_id3v2", file.hasID3v2Tag() ? 1 : 0);
+  const TagLib::ID3v2::Tag* tag = file.hasID3v2Tag() ? file.ID3v2Tag(false) : nullptr;
+  if (tag == nullptr) return 0;
+  Print("version", tag->header()->majorVersion());
+  Print("title", tag->title());
+  Print("artist", tag->artist());
+  Print("album", tag->album());
+  Print("year", tag->year());
+  Print("comment", tag->comment());
+  Print("track", tag->track());
+  Print("genre", tag->genre());
+  for (const TagLib::ID3v2::Frame* frame : tag->frameList("APIC"))
+    if (const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame))
+      std::printf("picture=%d:%u\n", static_cast<int>(picture->type()), picture->picture().size());
+  return 0;
+}
+
 int ReadWav(const char* path) {
   TagLib::RIFF::WAV::File file(path, true, TagLib::AudioProperties::Accurate);
   Print("valid", file.isValid() ? 1 : 0);
@@ -74,10 +98,11 @@ int ReadWav(const char* path) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: taglib-read mpeg|wav <file>\n");
+    std::fprintf(stderr, "usage: taglib-read mpeg|id3v2|wav <file>\n");
     return 2;
   }
   if (std::strcmp(argv[1], "mpeg") == 0) return ReadMpeg(argv[2]);
+  if (std::strcmp(argv[1], "id3v2") == 0) return ReadId3v2(argv[2]);
   if (std::strcmp(argv[1], "wav") == 0) return ReadWav(argv[2]);
   std::fprintf(stderr, "unknown kind %s\n", argv[1]);
   return 2;
