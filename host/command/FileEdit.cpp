@@ -227,12 +227,17 @@ void Write(const fs::path& path, const ModuleName& moduleName, const EditRead& r
   const std::int32_t code = WriteRecord(path, moduleName, plan, backup, state, name, tagWritten);
   if (code < 0) return;
   if (code != VT_OK) {
-    if (tagWritten) backup.Keep();
-    ReportFailure(name, WriteFailure(code, read.Kind(), plan.mode, read.probe, path) +
-                            (tagWritten ? "; the ID3v2 tag holds the new texts already, and the same command "
-                                          "again completes the edit"
-                             : plan.id3v2.Writes() ? "; the ID3v2 tag could not be written: nothing written"
-                                                   : ""));
+    const std::string failure = WriteFailure(code, read.Kind(), plan.mode, read.probe, path);
+    if (tagWritten) {
+      backup.Keep();
+      ReportFailure(name, failure +
+                              "; the ID3v2 tag holds the new texts already, and the same command again "
+                              "completes the edit");
+    } else {
+      ReportFailure(name, plan.id3v2.Writes()
+                              ? "the ID3v2 tag could not be written: " + failure + "; nothing written"
+                              : failure);
+    }
     return;
   }
   backup.Keep();

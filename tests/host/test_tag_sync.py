@@ -9,7 +9,7 @@ import shutil
 import subprocess
 import unittest
 
-from test_vomtrail import ON_WINE, EncodedFiles, info_json, read, rmp3_around, run, tool
+from test_vomtrail import ON_WINE, VOMTRAIL, EncodedFiles, info_json, read, rmp3_around, run, tool
 
 EDIT = ["--title", "T", "--artist", "A", "--album", "B", "--year", "2024", "--comment", "C", "--track", "3",
         "--genre", "Rock"]
@@ -148,6 +148,13 @@ class Id3v2SyncTests(EncodedFiles):
         self.assertRegex(out, r"the 2\.3 tag keeps its \d+ bytes: \d+ bytes would be written in place")
         status, out, _ = run("set", "--dry-run", "--comment", "c" * 5000, path)
         self.assertRegex(out, r"grows from \d+ to \d+ bytes; the audio moves: a new file of \d+ bytes")
+        # A tag that cannot grow fails first, with nothing written.
+        limit = "ulimit -f %d; exec \"$0\" \"$@\"" % (len(before) // 512)
+        done = subprocess.run(["sh", "-c", limit, VOMTRAIL, "set", "--comment", "c" * 5000, path],
+                              capture_output=True, text=True)
+        self.assertEqual(done.returncode, 1)
+        self.assertIn(f"{path}: the ID3v2 tag could not be written: the file could not grow", done.stderr)
+        self.assertIn("; nothing written\n", done.stderr)
         self.assertEqual(read(path), before)
 
         # --id3v1-only keeps the tag byte for byte, as before this option.
