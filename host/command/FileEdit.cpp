@@ -77,6 +77,8 @@ class Backup {
 std::uint32_t WriteId3v2(const fs::path& path, const ModuleName& moduleName, const Plan& plan,
                          const char* keepAs) {
   vtinspect::FileBytes bytes(path);
+  // Shorter than the tag read: another program cut it since.
+  if (bytes.Size() < plan.id3v2.oldTag.size()) return VT_SHARING_VIOLATION;
   const TagWrite write = PlanTagWrite(plan.id3v2, bytes.Size());
   return CommitPlan(moduleName.Name(), write.plan, {write.newFile, keepAs});
 }

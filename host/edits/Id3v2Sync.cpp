@@ -121,14 +121,15 @@ std::vector<std::string> Id3v2ReadBackDifferences(std::string_view tag,
   std::vector<std::string> found;
   if (read.status != vtinspect::Id3v2Status::kRead) return {"no ID3v2 tag reads at the start"};
   for (const vtinspect::TextEdit& edit : asked) {
-    // A genre is asked for by its name; a number reads back as its name.
     const std::string shown = ShownId3v2Text(read, edit.field);
-    const bool number = edit.field == TextField::kGenre && !edit.value.empty() &&
-                        std::all_of(edit.value.begin(), edit.value.end(),
-                                    [](char c) { return (c >= '0' && c <= '9') || c == '(' || c == ')'; });
-    if (!number && !ReadsAs(edit.field, shown, edit.value))
+    // A genre number without a name, "(200)", reads back as "200".
+    std::string value = edit.value;
+    if (edit.field == TextField::kGenre)
+      for (const vtinspect::GenreEntry& entry : vtinspect::ParseGenres({edit.value}))
+        value = vtinspect::GenreLabel(entry, vtinspect::GenreName);
+    if (!ReadsAs(edit.field, shown, value))
       found.push_back("the ID3v2 " + std::string(Label(edit.field)) + " reads \"" + shown + "\", not \"" +
-                      edit.value + "\"");
+                      value + "\"");
   }
   return found;
 }
