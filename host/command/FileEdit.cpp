@@ -55,14 +55,16 @@ class Backup {
   // the module's): a new file takes its place, edit in place or not, and
   // the old one stays under the backup name. Where no new file can, a copy
   // is made first.
-  bool ByTheModule(const Plan& plan) const { return wanted_ && plan.obstacle.empty() && CanKeepOldFile(); }
+  bool ByTheFirstWrite(const Plan& plan) const {
+    return wanted_ && plan.obstacle.empty() && CanKeepOldFile();
+  }
   std::string Copy() {
     if (!wanted_ || made_) return {};
     std::string failure = MakeBackup(path_);
     made_ = failure.empty();
     return failure;
   }
-  void MadeByTheModule() { made_ = true; }
+  void MadeByTheFirstWrite() { made_ = true; }
   void Keep() { kept_ = true; }
 
  private:
@@ -100,7 +102,7 @@ std::int32_t WriteRecord(const fs::path& path, const ModuleName& moduleName, Pla
     return tagWritten ? static_cast<std::int32_t>(CallSetInfo(moduleName.Name(), plan.info, plan.mode))
                       : code;
   };
-  if (backup.ByTheModule(plan)) {
+  if (backup.ByTheFirstWrite(plan)) {
     if (NameTaken(BackupName(path))) {
       ReportFailure(name,
                     DisplayName(BackupName(path)) + ": the backup name exists already; nothing written");
@@ -111,7 +113,7 @@ std::int32_t WriteRecord(const fs::path& path, const ModuleName& moduleName, Pla
     const std::int32_t code =
         tagFirst ? static_cast<std::int32_t>(WriteId3v2(path, moduleName, plan, keepAs.c_str()))
                  : CallSetInfoKeepingOld(moduleName.Name(), plan.info, plan.mode, keepAs);
-    if (code == VT_OK) backup.MadeByTheModule();
+    if (code == VT_OK) backup.MadeByTheFirstWrite();
     // VT_NOT_SUPPORTED: no new file could take the old one's place after
     // all; the file is as it was, and a copy is made instead.
     if (code != VT_NOT_SUPPORTED) return thenTheModule(code);
@@ -237,7 +239,7 @@ void Write(const fs::path& path, const ModuleName& moduleName, const EditRead& r
                               "completes the edit");
     } else {
       ReportFailure(name, plan.id3v2.Writes()
-                              ? "the ID3v2 tag could not be written: " + failure + "; nothing written"
+                              ? failure + ": the ID3v2 tag could not be written; nothing written"
                               : failure);
     }
     return;

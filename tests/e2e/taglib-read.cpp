@@ -3,10 +3,9 @@
 // module wrote. Usage: taglib-read mpeg|id3v2|wav <file>
 //
 // "mpeg" opens the file as an MPEG stream and reports its ID3v1 block;
-// "id3v2" the same stream's ID3v2 tag, with each picture's type and size;
+// "id3v2" the same stream's ID3v2 tag;
 // "wav" opens it as a RIFF WAVE file and reports its LIST INFO texts. A file
 // TagLib cannot open prints "valid=0" and nothing else.
-#include <taglib/attachedpictureframe.h>
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/infotag.h>
@@ -72,9 +71,6 @@ int ReadId3v2(const char* path) {
   Print("comment", tag->comment());
   Print("track", tag->track());
   Print("genre", tag->genre());
-  for (const TagLib::ID3v2::Frame* frame : tag->frameList("APIC"))
-    if (const auto* picture = dynamic_cast<const TagLib::ID3v2::AttachedPictureFrame*>(frame))
-      std::printf("picture=%d:%u\n", static_cast<int>(picture->type()), picture->picture().size());
   return 0;
 }
 
