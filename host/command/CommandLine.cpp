@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "command/CollectionOptions.h"
 #include "command/Messages.h"
 #include "edits/TagEdits.h"
 #include "system/TextCodec.h"
@@ -78,6 +79,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   CLI::App* info = AddInfo(app, line.info);
   CLI::App* set = AddSet(app, line.set, to);
   CLI::App* version = app.add_subcommand("version", "Show the module's version");
+  line.exportTable.encoding = kDefaultEncoding;
+  CLI::App* exportTable = AddExport(app, line.exportTable);
 
   try {
     app.parse(argc, argv);
@@ -86,12 +89,15 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     line.exitStatus = status == 0 ? kExitOk : kExitUsage;
     return line;
   }
-  if (!showVersion && !*info && !*set && !*version) {
-    ReportUsage("a command is needed: info, set or version (see --help)");
+  if (!showVersion && !*info && !*set && !*version && !*exportTable) {
+    ReportUsage("a command is needed: info, set, export or version (see --help)");
     line.exitStatus = kExitUsage;
   }
   if (to) line.set.mode = ModeNamed(*to);
-  line.command = showVersion || *version ? Command::Version : *info ? Command::Info : Command::Set;
+  line.command = showVersion || *version ? Command::Version
+                 : *info                 ? Command::Info
+                 : *exportTable          ? Command::Export
+                                         : Command::Set;
   return line;
 }
 

@@ -3,17 +3,19 @@
 
 #include <optional>
 
+#include "command/ExportCommand.h"
 #include "command/InfoCommand.h"
 #include "command/SetCommand.h"
 
 namespace vthost {
 
-enum class Command { Info, Set, Version };
+enum class Command { Info, Set, Version, Export };
 
 struct CommandLine {
   Command command = Command::Version;
   InfoOptions info;
   SetOptions set;
+  ExportOptions exportTable;
   // Set when the run ends here: help was asked for (0), or the command line
   // is wrong (2, said on stderr).
   std::optional<int> exitStatus;

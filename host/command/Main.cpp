@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "command/CommandLine.h"
+#include "command/ExportCommand.h"
 #include "command/InfoCommand.h"
 #include "command/Messages.h"
 #include "command/SetCommand.h"
@@ -26,13 +27,21 @@ int Run(int argc, char** argv) {
     return kExitFileFailed;
   }
   if (line.command == Command::Version) return RunVersion();
-  for (const std::string* encoding : {&line.info.encoding, &line.set.edits.encoding}) {
+  for (const std::string* encoding :
+       {&line.info.encoding, &line.set.edits.encoding, &line.exportTable.encoding}) {
     if (!IsKnownEncoding(*encoding)) {
       ReportUsage("unknown encoding " + *encoding);
       return kExitUsage;
     }
   }
-  return line.command == Command::Info ? RunInfo(line.info) : RunSet(line.set);
+  switch (line.command) {
+    case Command::Info:
+      return RunInfo(line.info);
+    case Command::Export:
+      return RunExport(line.exportTable);
+    default:
+      return RunSet(line.set);
+  }
 }
 
 }  // namespace
