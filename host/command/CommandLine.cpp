@@ -60,6 +60,18 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to)
   return command;
 }
 
+// A word as a shell takes it back: quoted when it holds anything but
+// letters, digits and - _ . / = : , +
+std::string QuotedWord(const std::string& word) {
+  if (!word.empty() &&
+      word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./=:,+") ==
+          std::string::npos)
+    return word;
+  std::string quoted = "'";
+  for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(int argc, char** argv) {
@@ -81,6 +93,14 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   CLI::App* version = app.add_subcommand("version", "Show the module's version");
   line.exportTable.encoding = kDefaultEncoding;
   CLI::App* exportTable = AddExport(app, line.exportTable);
+  line.rename.encoding = kDefaultEncoding;
+  CLI::App* rename = AddRename(app, line.rename);
+  CLI::App* history = AddHistory(app, line.history);
+  CLI::App* undo = AddUndo(app, line.undo);
+  // The journal names the command a run carried out.
+  std::string words;
+  for (int i = 1; i < argc; ++i) words += (i > 1 ? " " : "") + QuotedWord(argv[i]);
+  line.rename.commandText = line.undo.commandText = words;
 
   try {
     app.parse(argc, argv);
@@ -89,14 +109,17 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     line.exitStatus = status == 0 ? kExitOk : kExitUsage;
     return line;
   }
-  if (!showVersion && !*info && !*set && !*version && !*exportTable) {
-    ReportUsage("a command is needed: info, set, export or version (see --help)");
+  if (!showVersion && !*info && !*set && !*version && !*exportTable && !*rename && !*history && !*undo) {
+    ReportUsage("a command is needed: info, set, export, rename, history, undo or version (see --help)");
     line.exitStatus = kExitUsage;
   }
   if (to) line.set.mode = ModeNamed(*to);
   line.command = showVersion || *version ? Command::Version
                  : *info                 ? Command::Info
                  : *exportTable          ? Command::Export
+                 : *rename               ? Command::Rename
+                 : *history              ? Command::History
+                 : *undo                 ? Command::Undo
                                          : Command::Set;
   return line;
 }

@@ -4,18 +4,24 @@
 #include <optional>
 
 #include "command/ExportCommand.h"
+#include "command/HistoryCommand.h"
 #include "command/InfoCommand.h"
+#include "command/RenameCommand.h"
 #include "command/SetCommand.h"
+#include "command/UndoCommand.h"
 
 namespace vthost {
 
-enum class Command { Info, Set, Version, Export };
+enum class Command { Info, Set, Version, Export, Rename, History, Undo };
 
 struct CommandLine {
   Command command = Command::Version;
   InfoOptions info;
   SetOptions set;
   ExportOptions exportTable;
+  RenameOptions rename;
+  HistoryOptions history;
+  UndoOptions undo;
   // Set when the run ends here: help was asked for (0), or the command line
   // is wrong (2, said on stderr).
   std::optional<int> exitStatus;

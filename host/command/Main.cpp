@@ -6,9 +6,12 @@
 
 #include "command/CommandLine.h"
 #include "command/ExportCommand.h"
+#include "command/HistoryCommand.h"
 #include "command/InfoCommand.h"
 #include "command/Messages.h"
+#include "command/RenameCommand.h"
 #include "command/SetCommand.h"
+#include "command/UndoCommand.h"
 #include "command/VersionCommand.h"
 #include "system/FileNames.h"
 #include "system/ModuleCalls.h"
@@ -28,7 +31,7 @@ int Run(int argc, char** argv) {
   }
   if (line.command == Command::Version) return RunVersion();
   for (const std::string* encoding :
-       {&line.info.encoding, &line.set.edits.encoding, &line.exportTable.encoding}) {
+       {&line.info.encoding, &line.set.edits.encoding, &line.exportTable.encoding, &line.rename.encoding}) {
     if (!IsKnownEncoding(*encoding)) {
       ReportUsage("unknown encoding " + *encoding);
       return kExitUsage;
@@ -39,6 +42,12 @@ int Run(int argc, char** argv) {
       return RunInfo(line.info);
     case Command::Export:
       return RunExport(line.exportTable);
+    case Command::Rename:
+      return RunRename(line.rename);
+    case Command::History:
+      return RunHistory(line.history);
+    case Command::Undo:
+      return RunUndo(line.undo);
     default:
       return RunSet(line.set);
   }

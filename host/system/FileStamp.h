@@ -36,3 +36,14 @@ std::string UtcText(std::int64_t seconds, std::int32_t nanoseconds);
 std::optional<std::pair<std::int64_t, std::int32_t>> ParseUtcText(std::string_view text);
 
 }  // namespace vthost
+
+namespace vthost {
+
+// Sets the file's modification time, leaving its access time; false when
+// the system refuses.
+bool SetModificationTime(const std::filesystem::path& path, std::int64_t seconds, std::int32_t nanoseconds);
+
+// Writes the file's data to the disk; false when the system refuses.
+bool FlushToDisk(const std::filesystem::path& path);
+
+}  // namespace vthost

@@ -14,3 +14,23 @@ std::optional<FileStamp> ReadStamp(const std::filesystem::path& path) {
 }
 
 }  // namespace vthost
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace vthost {
+
+bool SetModificationTime(const std::filesystem::path& path, std::int64_t seconds, std::int32_t nanoseconds) {
+  const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), static_cast<long>(nanoseconds)}};
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+bool FlushToDisk(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace vthost

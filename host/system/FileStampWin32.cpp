@@ -34,3 +34,28 @@ std::optional<FileStamp> ReadStamp(const std::filesystem::path& path) {
 }
 
 }  // namespace vthost
+
+namespace vthost {
+
+bool SetModificationTime(const std::filesystem::path& path, std::int64_t seconds, std::int32_t nanoseconds) {
+  const HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const auto steps = static_cast<std::uint64_t>(seconds * 10000000 + nanoseconds / 100 + kStepsTo1970);
+  const FILETIME time{static_cast<DWORD>(steps & 0xFFFFFFFFu), static_cast<DWORD>(steps >> 32)};
+  const bool ok = ::SetFileTime(file, nullptr, nullptr, &time) != 0;
+  ::CloseHandle(file);
+  return ok;
+}
+
+bool FlushToDisk(const std::filesystem::path& path) {
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ::FlushFileBuffers(file) != 0;
+  ::CloseHandle(file);
+  return ok;
+}
+
+}  // namespace vthost
