@@ -53,6 +53,36 @@ CLI::App* AddRename(CLI::App& app, RenameOptions& options) {
   return command;
 }
 
+CLI::App* AddImport(CLI::App& app, ImportOptions& options) {
+  CLI::App* command = app.add_subcommand("import",
+                                         "Write back the cells of an exported table that differ from the "
+                                         "files: shows them, writes with --apply");
+  command->add_flag(
+      "--apply", options.apply,
+      "Write without asking (without it the differences are shown, and on a terminal a question asked)");
+  command->add_flag("--force", options.force,
+                    "Write rows that have no size and modified cells, and files that are not MPEG audio");
+  command
+      ->add_option("--encoding", options.encoding,
+                   "Code page to write texts in, and to read texts that are not UTF-8")
+      ->capture_default_str();
+  AddJobs(*command, options.jobs);
+  AddJournalOptions(*command, options.journal);
+  command
+      ->add_option(
+          "TABLE", options.table,
+          "The table: CSV (, ; or tab; UTF-8 with or without BOM) or JSON lines; - reads standard input")
+      ->required();
+  command->footer(
+      "Rows are files by their path (relative paths from the current folder). Only cells that differ from "
+      "the "
+      "file now are written; a row whose file changed since the export (size or modified differ) is refused. "
+      "Track and year compare as numbers, the genre by its number, texts without trailing spaces. A changed "
+      "form converts the file.\n" +
+      std::string(kJournal));
+  return command;
+}
+
 CLI::App* AddHistory(CLI::App& app, HistoryOptions& options) {
   CLI::App* command =
       app.add_subcommand("history", "List the runs the undo journal keeps, or the files of one");

@@ -7,12 +7,14 @@
 
 #include "command/ExportCommand.h"
 #include "command/HistoryCommand.h"
+#include "command/ImportCommand.h"
 #include "command/RenameCommand.h"
 #include "command/UndoCommand.h"
 
 namespace vthost {
 
 CLI::App* AddExport(CLI::App& app, ExportOptions& options);
+CLI::App* AddImport(CLI::App& app, ImportOptions& options);
 CLI::App* AddRename(CLI::App& app, RenameOptions& options);
 CLI::App* AddHistory(CLI::App& app, HistoryOptions& options);
 CLI::App* AddUndo(CLI::App& app, UndoOptions& options);

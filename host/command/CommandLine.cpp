@@ -93,6 +93,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   CLI::App* version = app.add_subcommand("version", "Show the module's version");
   line.exportTable.encoding = kDefaultEncoding;
   CLI::App* exportTable = AddExport(app, line.exportTable);
+  line.importTable.encoding = kDefaultEncoding;
+  CLI::App* importTable = AddImport(app, line.importTable);
   line.rename.encoding = kDefaultEncoding;
   CLI::App* rename = AddRename(app, line.rename);
   CLI::App* history = AddHistory(app, line.history);
@@ -100,7 +102,7 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   // The journal names the command a run carried out.
   std::string words;
   for (int i = 1; i < argc; ++i) words += (i > 1 ? " " : "") + QuotedWord(argv[i]);
-  line.rename.commandText = line.undo.commandText = words;
+  line.rename.commandText = line.undo.commandText = line.importTable.commandText = words;
 
   try {
     app.parse(argc, argv);
@@ -109,14 +111,17 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     line.exitStatus = status == 0 ? kExitOk : kExitUsage;
     return line;
   }
-  if (!showVersion && !*info && !*set && !*version && !*exportTable && !*rename && !*history && !*undo) {
-    ReportUsage("a command is needed: info, set, export, rename, history, undo or version (see --help)");
+  if (!showVersion && !*info && !*set && !*version && !*exportTable && !*importTable && !*rename &&
+      !*history && !*undo) {
+    ReportUsage(
+        "a command is needed: info, set, export, import, rename, history, undo or version (see --help)");
     line.exitStatus = kExitUsage;
   }
   if (to) line.set.mode = ModeNamed(*to);
   line.command = showVersion || *version ? Command::Version
                  : *info                 ? Command::Info
                  : *exportTable          ? Command::Export
+                 : *importTable          ? Command::Import
                  : *rename               ? Command::Rename
                  : *history              ? Command::History
                  : *undo                 ? Command::Undo

@@ -5,6 +5,7 @@
 
 #include "command/ExportCommand.h"
 #include "command/HistoryCommand.h"
+#include "command/ImportCommand.h"
 #include "command/InfoCommand.h"
 #include "command/RenameCommand.h"
 #include "command/SetCommand.h"
@@ -12,13 +13,14 @@
 
 namespace vthost {
 
-enum class Command { Info, Set, Version, Export, Rename, History, Undo };
+enum class Command { Info, Set, Version, Export, Import, Rename, History, Undo };
 
 struct CommandLine {
   Command command = Command::Version;
   InfoOptions info;
   SetOptions set;
   ExportOptions exportTable;
+  ImportOptions importTable;
   RenameOptions rename;
   HistoryOptions history;
   UndoOptions undo;

@@ -7,6 +7,7 @@
 #include "command/CommandLine.h"
 #include "command/ExportCommand.h"
 #include "command/HistoryCommand.h"
+#include "command/ImportCommand.h"
 #include "command/InfoCommand.h"
 #include "command/Messages.h"
 #include "command/RenameCommand.h"
@@ -42,6 +43,8 @@ int Run(int argc, char** argv) {
       return RunInfo(line.info);
     case Command::Export:
       return RunExport(line.exportTable);
+    case Command::Import:
+      return RunImport(line.importTable);
     case Command::Rename:
       return RunRename(line.rename);
     case Command::History:

@@ -127,7 +127,7 @@ int RunJournal::BeforeContent(const fs::path& path, const vtinspect::FileProbe& 
   }
   JournalJson line = {{"type", "content"},
                       {"n", entry},
-                      {"path", PathJson(fs::absolute(path))},
+                      {"path", PathJson(fs::absolute(path).lexically_normal())},
                       {"before", StampJson(*stamp)},
                       {"hash", HashText(*hash)},
                       {"audio", SpanJson(audio)},
@@ -179,11 +179,12 @@ int RunJournal::BeforeRename(const fs::path& from, const fs::path& to,
   const auto stamp = ReadStamp(from);
   const int entry = ++entries_;
   JournalJson folders = JournalJson::array();
-  for (const fs::path& folder : madeFolders) folders.push_back(PathJson(fs::absolute(folder)));
+  for (const fs::path& folder : madeFolders)
+    folders.push_back(PathJson(fs::absolute(folder).lexically_normal()));
   JournalJson line = {{"type", "rename"},
                       {"n", entry},
-                      {"from", PathJson(fs::absolute(from))},
-                      {"to", PathJson(fs::absolute(to))},
+                      {"from", PathJson(fs::absolute(from).lexically_normal())},
+                      {"to", PathJson(fs::absolute(to).lexically_normal())},
                       {"folders", folders}};
   if (stamp) line["before"] = StampJson(*stamp);
   Append(line);
