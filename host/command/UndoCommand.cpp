@@ -9,13 +9,17 @@
 namespace vthost {
 namespace {
 
-// The newest run that is neither undone nor an undo itself: undo after undo
-// goes further back; an undo is undone (redone) by naming it.
+// The newest run not undone yet that is no plain undo: undo after undo goes
+// further back. An undo is undone (redone) by naming it; that redo counts as
+// a write, which a later undo takes back again.
 std::optional<int> LastUndoable(const std::filesystem::path& root) {
   const std::vector<int> ids = RunIds(root);
   for (auto id = ids.rbegin(); id != ids.rend(); ++id) {
     const auto run = ReadRun(root, *id);
-    if (run && !run->undoneBy && !run->undoes) return *id;
+    if (!run || run->undoneBy) continue;
+    if (!run->undoes) return *id;
+    const auto undone = ReadRun(root, *run->undoes);
+    if (undone && undone->undoes) return *id;
   }
   return std::nullopt;
 }

@@ -103,9 +103,9 @@ class Undoer {
     const vtinspect::FileProbe probe = vtinspect::ProbeFile(*path);
     const int entry = journal_.BeforeContent(*path, probe, true);
     const std::string failure = RestoreContent(*path, pieces);
+    if (failure.empty()) SetModificationTime(*path, before->seconds, before->nanoseconds);
     journal_.AfterContent(entry, *path, failure.empty());
     if (!failure.empty()) return Fail(*path, failure);
-    SetModificationTime(*path, before->seconds, before->nanoseconds);
     if (HashFile(*path) != oldHash) return Fail(*path, "put back, but not byte for byte as before the run");
     ++counts_.written;
     Say(*path, "restored as before run " + std::to_string(run_.id));

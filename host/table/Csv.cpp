@@ -64,6 +64,8 @@ std::variant<CsvTable, std::string> ReadCsv(std::string_view text) {
         ++at;
       } else if (c == '"') {
         quoted = false;
+      } else if (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n') {
+        // A line break in a cell is LF in the tag, whatever ends the lines.
       } else {
         line += c == '\n';
         row.back() += c;

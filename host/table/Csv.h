@@ -4,7 +4,7 @@
 // LibreOffice, Excel and hand edits give: UTF-8 with or without a byte
 // order mark, ',' ';' or tab as the separator (the one the header line is
 // split by), Excel's "sep=;" first line, and line breaks inside quoted
-// fields.
+// fields (CR LF inside one is read as LF).
 #pragma once
 
 #include <string>
