@@ -5,6 +5,7 @@
 #include "command/ErrorWords.h"
 #include "system/FileNames.h"
 #include "system/ModuleCalls.h"
+#include "system/ReadOnlyFile.h"
 
 namespace vthost {
 
@@ -12,8 +13,11 @@ FileReading ReadOneFile(const std::filesystem::path& path) {
   FileReading file;
   file.path = path;
   file.name = DisplayName(path);
-  file.probe = vtinspect::ProbeFile(path);
-  file.stamp = ReadStamp(path);
+  // One open for the inspection and the stamp; the module opens the file
+  // itself, as any host's call does.
+  ReadOnlyFile bytes(path);
+  if (bytes.IsOpen()) file.probe = vtinspect::ProbeBytes(bytes);
+  file.stamp = bytes.Stamp();
   const ModuleName moduleName(path);
   file.info = FreshRecord();
   file.code = moduleName.Failure();
