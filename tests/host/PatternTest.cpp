@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "patterns/EditPatterns.h"
 #include "patterns/NamePattern.h"
 #include "patterns/Pattern.h"
 
@@ -97,6 +98,65 @@ TEST(NamePattern, PatternsThatCannotReadNamesAreRefused) {
   EXPECT_NE(error("just text").find("no field"), std::string::npos);
   EXPECT_NE(error("{artist}//{title}").find("empty part"), std::string::npos);
   EXPECT_NE(error("{nope}").find("unknown field"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vthost
+
+namespace vthost {
+namespace {
+
+EditPatterns Edits(const EditOptions& options, const std::optional<std::string>& fromName = std::nullopt) {
+  auto parsed = EditPatterns::Parse(options, fromName);
+  if (auto* error = std::get_if<std::string>(&parsed)) ADD_FAILURE() << *error;
+  return std::get<EditPatterns>(std::move(parsed));
+}
+
+TEST(EditPatterns, EachFileGetsItsOwnTexts) {
+  EditOptions options;
+  options.title = "{track:02} {title}";
+  options.album = "Fixed";
+  options.info = {"ICOP={{c}} {artist}", "IENG=Me"};
+  const EditPatterns patterns = Edits(options);
+  EXPECT_TRUE(patterns.PerFile());
+  const auto edits = patterns.ForFile("/m/a.mp3", {{"track", "7"}, {"title", "Blue"}, {"artist", "Miles"}});
+  ASSERT_TRUE(edits);
+  EXPECT_EQ(edits->title, "07 Blue");
+  EXPECT_EQ(edits->album, "Fixed");
+  EXPECT_EQ(edits->info, (std::vector<std::string>{"ICOP={c} Miles", "IENG=Me"}));
+  EditOptions plain;
+  plain.title = "No {{fields}}";
+  EXPECT_FALSE(Edits(plain).PerFile());
+}
+
+TEST(EditPatterns, FieldsFromTheNameStandInForTheFilesOwn) {
+  EditOptions options;
+  options.title = "{title:title}";
+  options.info = {"IART=x"};
+  const EditPatterns patterns = Edits(options, "{artist}/{track} {title}");
+  const auto edits =
+      patterns.ForFile("/m/Miles Davis/03 blue in green.mp3", {{"title", "Old"}, {"artist", "Old"}});
+  ASSERT_TRUE(edits);
+  EXPECT_EQ(edits->title, "Blue In Green");  // the option's pattern, on the title read from the name
+  EXPECT_EQ(edits->artist, "Miles Davis");
+  EXPECT_EQ(edits->track, "03");
+  EXPECT_FALSE(patterns.ForFile("/m/no number here.mp3", {}));
+  const auto info = Edits({}, "{IART} - {INAM}").ForFile("/x/A - B.wav", {});
+  EXPECT_EQ(info->info, (std::vector<std::string>{"IART=A", "INAM=B"}));
+}
+
+TEST(EditPatterns, MistakesNameTheirOption) {
+  EditOptions options;
+  options.artist = "{artst}";
+  EXPECT_NE(std::get<std::string>(EditPatterns::Parse(options, std::nullopt))
+                .find("--artist: unknown field {artst}"),
+            std::string::npos);
+  options = {};
+  options.info = {"ICOP={"};
+  EXPECT_NE(std::get<std::string>(EditPatterns::Parse(options, std::nullopt)).find("--info ICOP={"),
+            std::string::npos);
+  EXPECT_NE(std::get<std::string>(EditPatterns::Parse({}, std::string("{ext}"))).find("--from-name:"),
+            std::string::npos);
 }
 
 }  // namespace
