@@ -41,6 +41,9 @@ class CountingFile final : public File {
   }
   void Reserve(std::int64_t offset, std::int64_t count) override { inner_->Reserve(offset, count); }
   void Truncate(std::int64_t length) override { inner_->Truncate(length); }
+  void Flush() override { inner_->Flush(); }
+  void ExpectUnchanged() override { inner_->ExpectUnchanged(); }
+  std::unique_ptr<StandIn> NewStandIn(InPlaceReason& why) override { return inner_->NewStandIn(why); }
   void Close() override {
     ++counts_.closes;
     inner_->Close();

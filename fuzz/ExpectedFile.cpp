@@ -94,6 +94,8 @@ const char* const kInfoIds[17] = {"INAM", "IART", "IPRD", "ICMT", "IGNR", "IMP3"
 AudioSpan LocateAudio(const Bytes& file, std::uint8_t fileKind) {
   switch (fileKind) {
     case VT_KIND_MPEG: {
+      // A record that says bare stream for a RIFF RMP3 or WAVE file is stale.
+      if (HasAt(file, 0, "RIFF") && (HasAt(file, 8, "RMP3") || HasAt(file, 8, "WAVE"))) return {kInvalidData};
       const bool trailer = file.size() >= 128 && HasAt(file, file.size() - 128, "TAG");
       return {0, 0, trailer ? file.size() - 128 : file.size()};
     }

@@ -23,8 +23,8 @@ struct AudioSpan {
 };
 
 // Bare stream: the whole file, less a trailing 128-byte block that starts
-// "TAG". RMP3: the data chunk's size at 16, audio from 20. WAVE: the first
-// "data" id from offset 0, its size behind it, audio behind that.
+// "TAG" (refused when the file is a RIFF RMP3 or WAVE file). RMP3: the data chunk's size at 16, audio
+// from 20. WAVE: the first "data" id from offset 0, its size behind it, audio behind that.
 AudioSpan LocateAudio(const Bytes& file, std::uint8_t fileKind);
 
 struct ExpectedFile {

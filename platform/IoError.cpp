@@ -3,28 +3,8 @@
 #include <new>
 #include <string>
 
-#include "Vomtrail.h"
-
 namespace vomtrail {
 namespace {
-
-// The public codes are the module's own: a host compares results with the
-// VT_* names, so every one must be the value the module reports.
-constexpr bool Same(int publicCode, Win32Error code) { return publicCode == static_cast<int>(code); }
-static_assert(Same(VT_OK, Win32Error::Success));
-static_assert(Same(VT_FILE_NOT_FOUND, Win32Error::FileNotFound));
-static_assert(Same(VT_PATH_NOT_FOUND, Win32Error::PathNotFound));
-static_assert(Same(VT_ACCESS_DENIED, Win32Error::AccessDenied));
-static_assert(Same(VT_NOT_ENOUGH_MEMORY, Win32Error::NotEnoughMemory));
-static_assert(Same(VT_INVALID_DATA, Win32Error::InvalidData));
-static_assert(Same(VT_SHARING_VIOLATION, Win32Error::SharingViolation));
-static_assert(Same(VT_HANDLE_EOF, Win32Error::HandleEof));
-static_assert(Same(VT_NOT_SUPPORTED, Win32Error::NotSupported));
-static_assert(Same(VT_DISK_FULL, Win32Error::DiskFull));
-static_assert(Same(VT_INVALID_NAME, Win32Error::InvalidName));
-static_assert(Same(VT_NEGATIVE_SEEK, Win32Error::NegativeSeek));
-static_assert(Same(VT_FILE_TOO_LARGE, Win32Error::FileTooLarge));
-static_assert(Same(VT_IO_DEVICE, Win32Error::IoDevice));
 
 class Win32ErrorCategory final : public std::error_category {
  public:

@@ -4,16 +4,20 @@
 // file, and everyone else meets it while a writer does.
 #include <windows.h>
 
+#include <random>
+#include <string>
+
 #include "File.h"
 #include "IoError.h"
 
 namespace vomtrail {
 namespace {
 
-[[noreturn]] void FailLastError() {
-  const DWORD err = ::GetLastError();
+[[noreturn]] void FailWith(DWORD err) {
   throw IoError(static_cast<std::uint32_t>(err == ERROR_SUCCESS ? ERROR_IO_DEVICE : err));
 }
+
+[[noreturn]] void FailLastError() { FailWith(::GetLastError()); }
 
 void SeekTo(HANDLE h, std::int64_t offset) {
   LARGE_INTEGER to;
@@ -21,14 +25,102 @@ void SeekTo(HANDLE h, std::int64_t offset) {
   if (!::SetFilePointerEx(h, to, nullptr, FILE_BEGIN)) FailLastError();
 }
 
+void WriteAllAt(HANDLE h, std::int64_t offset, std::span<const std::byte> data) {
+  SeekTo(h, offset);
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const std::size_t want = data.size() - done;
+    const DWORD ask = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
+    DWORD put = 0;
+    if (!::WriteFile(h, data.data() + done, ask, &put, nullptr)) FailLastError();
+    if (put == 0) Fail(Win32Error::DiskFull);
+    done += put;
+  }
+}
+
+HANDLE OpenExisting(const char* path, bool write) {
+  return ::CreateFileA(path, write ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ,
+                       write ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE), nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The path the handle finally leads to, links followed, so that a new
+// file is made beside the target; the given path where the system cannot
+// tell.
+std::string FinalPath(HANDLE h, const std::string& given) {
+  char buffer[MAX_PATH * 4];
+  const DWORD n =
+      ::GetFinalPathNameByHandleA(h, buffer, sizeof buffer, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= sizeof buffer) return given;
+  return std::string(buffer, n);
+}
+
+std::string RandomHex8() {
+  static thread_local std::mt19937 rng{std::random_device{}()};
+  static constexpr char kDigits[] = "0123456789abcdef";
+  auto value = static_cast<std::uint32_t>(rng());
+  std::string hex(8, '0');
+  for (char& c : hex) {
+    c = kDigits[value & 15u];
+    value >>= 4;
+  }
+  return hex;
+}
+
+class Win32File;
+
+// The new file: ".NAME.XXXXXXXX.vomtrail", hidden, beside the target.
+class Win32StandIn final : public StandIn {
+ public:
+  Win32StandIn(Win32File& original, HANDLE h, std::string path, std::string target)
+      : original_(original), h_(h), path_(std::move(path)), target_(std::move(target)) {}
+  ~Win32StandIn() override {
+    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
+    if (!replaced_) ::DeleteFileA(path_.c_str());
+  }
+
+  void WriteAt(std::int64_t offset, std::span<const std::byte> data) override {
+    WriteAllAt(h_, offset, data);
+  }
+  std::int64_t CopyFromOriginal(std::int64_t, std::int64_t, std::int64_t) override { return 0; }
+  bool Replace() override;
+
+ private:
+  Win32File& original_;
+  HANDLE h_;
+  std::string path_;
+  std::string target_;
+  bool replaced_ = false;
+};
+
 class Win32File final : public File {
  public:
-  Win32File(HANDLE h, std::int64_t size) : h_(h), size_(size) {}
+  Win32File(HANDLE h, std::string path) : h_(h), path_(std::move(path)) {}
   ~Win32File() override {
     if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
   }
 
-  void SetKnownSize(std::int64_t size) { size_ = size; }
+  void TakeSize() {
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(h_, &size)) FailLastError();
+    size_ = size.QuadPart;
+  }
+
+  HANDLE Handle() const { return h_; }
+
+  // ReplaceFile opens the file itself, which the writer's share mode
+  // forbids: the handle is let go right before, and taken again exclusively
+  // if the replace is refused.
+  void LetGo() {
+    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
+    h_ = INVALID_HANDLE_VALUE;
+  }
+  void TakeBack() {
+    h_ = OpenExisting(path_.c_str(), true);
+    if (h_ == INVALID_HANDLE_VALUE) Fail(Win32Error::SharingViolation);
+    ExpectUnchanged();
+  }
+
   std::int64_t Size() override { return size_; }
 
   std::size_t ReadAt(std::int64_t offset, std::span<std::byte> out) override {
@@ -46,33 +138,33 @@ class Win32File final : public File {
   }
 
   void WriteAt(std::int64_t offset, std::span<const std::byte> data) override {
-    SeekTo(h_, offset);
-    std::size_t done = 0;
-    while (done < data.size()) {
-      const std::size_t want = data.size() - done;
-      const DWORD ask = want > 0x40000000u ? 0x40000000u : static_cast<DWORD>(want);
-      DWORD put = 0;
-      if (!::WriteFile(h_, data.data() + done, ask, &put, nullptr)) FailLastError();
-      if (put == 0) Fail(Win32Error::DiskFull);
-      done += put;
-    }
+    WriteAllAt(h_, offset, data);
     const std::int64_t end = offset + static_cast<std::int64_t>(data.size());
     if (end > size_) size_ = end;
   }
 
   // Space inside the file is already the file's (this module never marks a
-  // file sparse), so only growth needs taking.
+  // file sparse), so only growth needs taking: as allocation, the length
+  // unchanged.
   void Reserve(std::int64_t offset, std::int64_t count) override {
     const std::int64_t length = offset + count;
     if (count <= 0 || length <= size_) return;
-    SeekTo(h_, length);
-    if (!::SetEndOfFile(h_)) {
-      const DWORD err = ::GetLastError();
-      SeekTo(h_, size_);
-      ::SetEndOfFile(h_);
-      throw IoError(static_cast<std::uint32_t>(err));
-    }
-    size_ = length;
+    FILE_ALLOCATION_INFO allocation;
+    allocation.AllocationSize.QuadPart = length;
+    if (::SetFileInformationByHandle(h_, FileAllocationInfo, &allocation, sizeof allocation)) return;
+    const DWORD err = ::GetLastError();
+    if (err == ERROR_DISK_FULL || err == ERROR_HANDLE_DISK_FULL) Fail(Win32Error::DiskFull);
+    if (err != ERROR_INVALID_PARAMETER && err != ERROR_NOT_SUPPORTED && err != ERROR_INVALID_FUNCTION &&
+        err != ERROR_CALL_NOT_IMPLEMENTED)
+      FailWith(err);
+    // No way to allocate ahead (Wine has none): at least refuse growth the
+    // disk plainly cannot hold.
+    const auto slash = path_.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string(".") : path_.substr(0, slash + 1);
+    ULARGE_INTEGER free;
+    if (::GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr) &&
+        static_cast<std::uint64_t>(length - size_) > free.QuadPart)
+      Fail(Win32Error::DiskFull);
   }
 
   void Truncate(std::int64_t length) override {
@@ -81,29 +173,121 @@ class Win32File final : public File {
     size_ = length;
   }
 
+  void Flush() override {
+    if (!::FlushFileBuffers(h_)) FailLastError();
+  }
+
+  // Nobody else can write while the exclusive handle is held; the length
+  // is checked all the same, as on every system.
+  void ExpectUnchanged() override {
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(h_, &size)) FailLastError();
+    if (size.QuadPart != size_) Fail(Win32Error::SharingViolation);
+  }
+
+  std::unique_ptr<StandIn> NewStandIn(InPlaceReason& why) override {
+    BY_HANDLE_FILE_INFORMATION facts;
+    if (!::GetFileInformationByHandle(h_, &facts)) FailLastError();
+    if (facts.nNumberOfLinks > 1) {
+      why = InPlaceReason::HardLinks;
+      return nullptr;
+    }
+    const std::string target = FinalPath(h_, path_);
+    const auto slash = target.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    const std::string prefix = folder + "." + name + ".";
+    RemoveLeftStandIns(prefix);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      const std::string path = prefix + RandomHex8() + ".vomtrail";
+      HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_HIDDEN, nullptr);
+      if (h != INVALID_HANDLE_VALUE) return std::make_unique<Win32StandIn>(*this, h, path, target);
+      const DWORD err = ::GetLastError();
+      if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) continue;
+      if (err == ERROR_ACCESS_DENIED || err == ERROR_WRITE_PROTECT || err == ERROR_NOT_SUPPORTED) break;
+      FailWith(err);
+    }
+    why = InPlaceReason::FolderRefused;
+    return nullptr;
+  }
+
   void Close() override {
     HANDLE h = h_;
     h_ = INVALID_HANDLE_VALUE;
-    if (!::CloseHandle(h)) FailLastError();
+    if (h != INVALID_HANDLE_VALUE && !::CloseHandle(h)) FailLastError();
   }
 
  private:
+  // New files left by a writer that was ended before it could remove its
+  // own: a live writer holds its file open without sharing, so deleting it
+  // fails; one left behind is deleted.
+  static void RemoveLeftStandIns(const std::string& prefix) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((prefix + "*.vomtrail").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    const auto slash = prefix.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        ::DeleteFileA((folder + found.cFileName).c_str());
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+
   HANDLE h_;
-  std::int64_t size_;
+  std::string path_;
+  std::int64_t size_ = 0;
 };
+
+bool Win32StandIn::Replace() {
+  if (!::FlushFileBuffers(h_)) FailLastError();
+  original_.ExpectUnchanged();
+  // The new file takes the old one's attributes (hidden, archive, ...).
+  BY_HANDLE_FILE_INFORMATION facts;
+  if (!::GetFileInformationByHandle(original_.Handle(), &facts)) FailLastError();
+  ::CloseHandle(h_);
+  h_ = INVALID_HANDLE_VALUE;
+  ::SetFileAttributesA(path_.c_str(),
+                       facts.dwFileAttributes == 0 ? FILE_ATTRIBUTE_NORMAL : facts.dwFileAttributes);
+
+  // ReplaceFile keeps the old file's identity: its ACLs, streams, creation
+  // time and short name.
+  original_.LetGo();
+  if (::ReplaceFileA(target_.c_str(), path_.c_str(), nullptr, 0, nullptr, nullptr)) {
+    replaced_ = true;
+    return true;
+  }
+  const DWORD err = ::GetLastError();
+  if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    // The old file is gone and the new one still has its own name: it is
+    // given the old name, which nothing else has now.
+    replaced_ = true;  // never delete what is now the only copy
+    if (!::MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      FailLastError();
+    return true;
+  }
+  if (err == ERROR_SHARING_VIOLATION || err == ERROR_UNABLE_TO_REMOVE_REPLACED || err == ERROR_LOCK_VIOLATION)
+    Fail(Win32Error::SharingViolation);  // another program opened it meanwhile
+  // A file system without ReplaceFile: a rename over the old file, written
+  // through.
+  if (err == ERROR_NOT_SUPPORTED || err == ERROR_INVALID_FUNCTION || err == ERROR_INVALID_PARAMETER) {
+    if (::MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      replaced_ = true;
+      return true;
+    }
+  }
+  original_.TakeBack();
+  return false;
+}
 
 class Win32FileSystem final : public FileSystem {
  public:
   std::unique_ptr<File> Open(const char* path, OpenMode mode) override {
-    const bool write = mode == OpenMode::ReadWriteExclusive;
-    HANDLE h = ::CreateFileA(path, write ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ,
-                             write ? 0 : (FILE_SHARE_READ | FILE_SHARE_WRITE), nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = OpenExisting(path, mode == OpenMode::ReadWriteExclusive);
     if (h == INVALID_HANDLE_VALUE) FailLastError();
-    auto file = std::make_unique<Win32File>(h, 0);
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(h, &size)) FailLastError();
-    file->SetKnownSize(size.QuadPart);
+    auto file = std::make_unique<Win32File>(h, path);
+    file->TakeSize();
     return file;
   }
 };
@@ -113,6 +297,17 @@ class Win32FileSystem final : public FileSystem {
 FileSystem& NativeFileSystem() {
   static Win32FileSystem fs;
   return fs;
+}
+
+InPlaceReason MovingWriteWay(const char* path) {
+  HANDLE h = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) FailLastError();
+  BY_HANDLE_FILE_INFORMATION facts;
+  const BOOL known = ::GetFileInformationByHandle(h, &facts);
+  ::CloseHandle(h);
+  if (!known) FailLastError();
+  return facts.nNumberOfLinks > 1 ? InPlaceReason::HardLinks : InPlaceReason::None;
 }
 
 }  // namespace vomtrail

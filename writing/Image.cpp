@@ -55,7 +55,7 @@ std::span<std::uint8_t> Image::Claim(std::size_t count) {
   // An append.
   if (count == 0) return {};
   if (held_ + count > capacity_) Reserve(std::max(held_ + count, capacity_ / 2 * 3));
-  if (runs_.empty() || runs_.back().kept) runs_.push_back({length_, 0, false, held_});
+  if (runs_.empty() || runs_.back().kept) runs_.push_back({length_, 0, false, 0, held_});
   std::span<std::uint8_t> claimed(data_.get() + held_, count);
   runs_.back().length += count;
   held_ += count;
@@ -64,10 +64,11 @@ std::span<std::uint8_t> Image::Claim(std::size_t count) {
   return claimed;
 }
 
-void Image::Keep(std::size_t count) {
+void Image::Keep(std::size_t count, std::size_t from) {
   if (pos_ != length_) throw std::logic_error("old bytes are kept only at the end");
   if (count == 0) return;
-  if (runs_.empty() || !runs_.back().kept) runs_.push_back({length_, 0, true, 0});
+  if (runs_.empty() || !runs_.back().kept || runs_.back().from + runs_.back().length != from)
+    runs_.push_back({length_, 0, true, from, 0});
   runs_.back().length += count;
   length_ += count;
   pos_ = length_;
@@ -91,16 +92,12 @@ void Image::WriteLittleEndian32(std::uint32_t value) {
 }
 
 void CarryOver(ByteReader& source, Image& image, std::size_t count) {
-  if (image.Position() == image.Length() && source.Position() == static_cast<std::int64_t>(image.Length())) {
-    // Kept bytes must be in the file all the same, as a read would demand.
-    if (source.Position() > source.Size() ||
-        static_cast<std::int64_t>(count) > source.Size() - source.Position())
-      Fail(Win32Error::HandleEof);
-    image.Keep(count);
-    source.Skip(static_cast<std::int64_t>(count));
-    return;
-  }
-  source.Read(image.Claim(count));
+  // The bytes must be in the file all the same, as a read would demand.
+  if (source.Position() > source.Size() ||
+      static_cast<std::int64_t>(count) > source.Size() - source.Position())
+    Fail(Win32Error::HandleEof);
+  image.Keep(count, static_cast<std::size_t>(source.Position()));
+  source.Skip(static_cast<std::int64_t>(count));
 }
 
 }  // namespace vomtrail

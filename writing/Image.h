@@ -1,8 +1,10 @@
 // The new file, described run by run before a byte of the old file changes.
-// A run is either new bytes, held here, or old bytes that the new file keeps
-// at the very offsets where the old one has them: those are neither read
-// into memory nor written back, which is what makes an edit of the tags of
-// a large file cost a few kilobytes whatever the size of its audio.
+// A run is either new bytes, held here, or old bytes that the new file
+// keeps, at their own offsets or at others: those never pass through this
+// buffer. Kept at their offsets they are not written at all, which is what
+// makes an edit of the tags of a large file cost a few kilobytes whatever
+// the size of its audio; moved, they are streamed from the old file by the
+// file layer (CommitContent), so memory stays small at any size.
 //
 // A write at the position overwrites and, past the end, extends; the
 // position ends behind what was written. Writes land in new bytes only. The
@@ -24,7 +26,8 @@ class ByteReader;
 struct ImageRun {
   std::size_t start = 0;   // offset in the new file
   std::size_t length = 0;  // bytes
-  bool kept = false;       // old bytes left in place, else new bytes
+  bool kept = false;       // old bytes, else new bytes
+  std::size_t from = 0;    // old bytes: their offset in the old file
   std::size_t heldAt = 0;  // new bytes: where they start in the held buffer
 };
 
@@ -37,8 +40,8 @@ class Image {
   // for the caller to fill (a copy straight from the file, say).
   std::span<std::uint8_t> Claim(std::size_t count);
 
-  // Appends count bytes that the old file holds at these same offsets.
-  void Keep(std::size_t count);
+  // Appends count bytes that the old file holds from offset from.
+  void Keep(std::size_t count, std::size_t from);
 
   void Write(std::span<const std::uint8_t> bytes);
   void Write(std::string_view text);
@@ -66,11 +69,9 @@ class Image {
   std::vector<ImageRun> runs_;
 };
 
-// Moves count bytes of the source, from its position, into the image at the
-// image's end. When the source stands at the image's length, the new file
-// has them where the old one does and they are kept in place; otherwise
-// they are read into the image. The source must be the file the image will
-// be written over.
+// Takes count bytes of the source, from its position, into the image at the
+// image's end, as old bytes: never read here. The source must be the file
+// the image will be written over, and must hold them.
 void CarryOver(ByteReader& source, Image& image, std::size_t count);
 
 }  // namespace vomtrail

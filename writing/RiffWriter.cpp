@@ -42,7 +42,7 @@ void WriteFreshHead(ByteReader& source, Image& image, std::uint32_t riffSize, st
   for (std::size_t at = 0; at < kFreshHeadBytes; at += 4) {
     const std::span<const std::uint8_t> word(fresh + at, 4);
     if (at != 4 && std::memcmp(old + at, word.data(), 4) == 0)
-      image.Keep(4);
+      image.Keep(4, at);
     else
       image.Write(word);
   }
@@ -65,11 +65,6 @@ std::uint32_t ListSize(const TagInfo& info) {
     size += static_cast<std::uint32_t>(n) + NulPadCount(n);
   }
   return size;
-}
-
-std::int64_t RiffImageLength(const TagInfo& info, std::int64_t headBytes, std::int32_t dataSize) {
-  const std::int64_t pad = dataSize % 2;
-  return headBytes + dataSize + pad + 8 + ListSize(info);
 }
 
 void WriteRiffImage(ByteReader& source, Image& image, TagInfo& info, std::int32_t dataSize, bool keepHead) {

@@ -28,17 +28,13 @@ std::span<const std::uint8_t> InfoText(const Str255& item);
 // and its 128-byte body.
 std::uint32_t ListSize(const TagInfo& info);
 
-// The length of the image WriteRiffImage and the ID3v1 block make together,
-// for a head of headBytes (20 for a fresh one) and dataSize audio bytes.
-std::int64_t RiffImageLength(const TagInfo& info, std::int64_t headBytes, std::int32_t dataSize);
-
 // Writes the software name into item 10, then the head, audio, LIST INFO
 // chunk and "IID3" header into the empty image, the RIFF size already
 // counting the ID3v1 block that the caller appends. With keepHead the
 // source's bytes from 0 to its position (head and data chunk header) stay as
 // they stand but for the size word; otherwise a fresh "RMP3" head is
-// written. The source stands at its first audio byte; bytes that stay at
-// their offsets are kept in place (CarryOver), the others read.
+// written. The source stands at its first audio byte; its head and audio
+// go into the image as old bytes (CarryOver), never read into memory.
 void WriteRiffImage(ByteReader& source, Image& image, TagInfo& info, std::int32_t dataSize, bool keepHead);
 
 }  // namespace vomtrail

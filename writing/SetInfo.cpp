@@ -1,12 +1,15 @@
 // The writing driver. The new file is described in full first, as runs of
-// new bytes and of old bytes that stay where they are; the old file changes
-// only once that is done and the space for every new byte is taken on disk,
-// so every failure before the first write leaves the file as it was.
+// new bytes and of old bytes that stay where they are or move; then the
+// file layer puts it on the disk (CommitContent): through a new file that
+// takes the old one's place when the audio moves, over the old file's own
+// tag bytes when it stays. Every failure leaves the file as it was.
 #include "SetInfo.h"
 
 #include <cstring>
+#include <vector>
 
 #include "ByteReader.h"
+#include "ContentCommit.h"
 #include "Id3v1Writer.h"
 #include "Image.h"
 #include "IoError.h"
@@ -37,6 +40,19 @@ void ExpectRiffForm(ByteReader& reader, const char (&form)[5]) {
   if (std::memcmp(head, "RIFF", 4) != 0 || std::memcmp(head + 8, form, 4) != 0) Fail(Win32Error::InvalidData);
 }
 
+// A record that says bare stream for a file that is a RIFF container (another
+// program changed the file after the host read it) would wrap the whole
+// RIFF file, head and tags, into the audio of the new one.
+void ExpectNoRiffForm(ByteReader& reader) {
+  if (reader.Size() < 12) return;
+  std::uint8_t head[12];
+  reader.Read(head);
+  reader.Seek(0);
+  if (std::memcmp(head, "RIFF", 4) == 0 &&
+      (std::memcmp(head + 8, "RMP3", 4) == 0 || std::memcmp(head + 8, "WAVE", 4) == 0))
+    Fail(Win32Error::InvalidData);
+}
+
 // Finds the WAVE data chunk by its whole id, from offset 0, and returns its
 // size with the reader on the first audio byte. A 'd' takes the three bytes
 // after it along, match or not, so a 'd' among them never starts a match.
@@ -64,51 +80,20 @@ std::int32_t BareAudioSize(ByteReader& reader) {
   return static_cast<std::int32_t>(std::memcmp(marker, "TAG", 3) == 0 ? size - 128 : size);
 }
 
-// Takes the space of every new byte before the first write: a full disk
-// then fails with the content untouched, and any growth is undone. Only the
-// new bytes' ranges are taken, so the holes of a sparse file under audio
-// that stays in place stay holes.
-void ReserveNewBytes(File& file, const Image& image, std::int64_t oldLength) {
-  try {
-    for (const ImageRun& run : image.Runs())
-      if (!run.kept)
-        file.Reserve(static_cast<std::int64_t>(run.start), static_cast<std::int64_t>(run.length));
-  } catch (...) {
-    if (file.Size() > oldLength) {
-      try {
-        file.Truncate(oldLength);
-      } catch (...) {
-      }
-    }
-    throw;
+// The image as the file layer takes it: runs of new bytes and of old bytes.
+std::vector<ContentRun> ContentOf(const Image& image) {
+  std::vector<ContentRun> runs;
+  runs.reserve(image.Runs().size());
+  for (const ImageRun& run : image.Runs()) {
+    ContentRun& r = runs.emplace_back();
+    r.start = static_cast<std::int64_t>(run.start);
+    r.length = static_cast<std::int64_t>(run.length);
+    if (run.kept)
+      r.from = static_cast<std::int64_t>(run.from);
+    else
+      r.bytes = std::as_bytes(image.Held(run));
   }
-}
-
-// Writes the new bytes, last run first. An image that moves the audio is one
-// run, one front-to-back write, as ever. An image that keeps old bytes
-// writes its tail (pad byte, LIST chunk, ID3v1 block) before its head, so a
-// RIFF file's size word, the first run, is the last write: until every byte
-// behind it stands, the head still describes the old file.
-void WriteNewBytes(File& file, const Image& image, std::int64_t oldLength) {
-  const auto runs = image.Runs();
-  bool wroteAny = false;
-  try {
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-      if (run->kept) continue;
-      file.WriteAt(static_cast<std::int64_t>(run->start), std::as_bytes(image.Held(*run)));
-      wroteAny = true;
-    }
-  } catch (...) {
-    // Give back the reserved growth when nothing was written yet: a write
-    // that failed before its first byte then leaves the file as it was.
-    if (!wroteAny && file.Size() > oldLength) {
-      try {
-        file.Truncate(oldLength);
-      } catch (...) {
-      }
-    }
-    throw;
-  }
+  return runs;
 }
 
 void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
@@ -119,6 +104,7 @@ void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
   std::int32_t dataSize = 0;
   switch (info.FileKind) {
     case VT_KIND_MPEG:
+      ExpectNoRiffForm(source);
       dataSize = BareAudioSize(source);
       break;
     case VT_KIND_RMP3:
@@ -137,27 +123,20 @@ void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
   // byte of memory is taken for it.
   if (audioStart + dataSize > fileSize) Fail(Win32Error::HandleEof);
 
-  // Audio that stays at its offsets is kept in place (CarryOver): a bare
-  // stream in mode 0, an RMP3 file in mode 1, a WAVE file in mode 2. Audio
-  // that moves is read into the image, whose room is taken at once.
+  // The audio goes into the image as old bytes: at its own offsets for a
+  // bare stream in mode 0, an RMP3 file in mode 1 and a WAVE file in mode 2,
+  // at others in the conversions.
   Image image;
   if (mode == 0) {
-    if (audioStart != 0) image.Reserve(static_cast<std::size_t>(dataSize) + kId3v1BlockSize);
     CarryOver(source, image, static_cast<std::size_t>(dataSize));
     WriteId3v1Block(image, info);
   } else {
-    // Head plus audio fit in 32 bits here: both lie inside a file below 2 GiB.
-    const bool keepHead = mode == 2;
-    const std::int64_t head = keepHead ? audioStart : 20;
-    if (head != audioStart) image.Reserve(static_cast<std::size_t>(RiffImageLength(info, head, dataSize)));
-    WriteRiffImage(source, image, info, dataSize, keepHead);
+    WriteRiffImage(source, image, info, dataSize, mode == 2);
     WriteId3v1Block(image, info);
   }
-
-  const auto newLength = static_cast<std::int64_t>(image.Length());
-  ReserveNewBytes(file, image, fileSize);
-  WriteNewBytes(file, image, fileSize);
-  file.Truncate(newLength);
+  // Sizes are signed 32-bit: a longer file could not be read again.
+  if (image.Length() > static_cast<std::size_t>(kLargestSize)) Fail(Win32Error::FileTooLarge);
+  CommitContent(file, ContentOf(image));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The whole new file an Image describes: its new bytes, and for the runs it
-// keeps in place the bytes the old file holds there.
+// keeps the bytes the old file holds where they come from.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +14,7 @@ inline std::vector<std::uint8_t> ImageBytes(const Image& image,
   std::vector<std::uint8_t> out;
   for (const ImageRun& run : image.Runs()) {
     if (run.kept) {
-      const auto from = oldFile.begin() + static_cast<std::ptrdiff_t>(run.start);
+      const auto from = oldFile.begin() + static_cast<std::ptrdiff_t>(run.from);
       out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(run.length));
     } else {
       const auto held = image.Held(run);

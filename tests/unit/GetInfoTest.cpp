@@ -349,6 +349,9 @@ TEST(GetInfo, FilesOf2GiBOrMoreFailAtTheSizeStep) {
     void WriteAt(std::int64_t, std::span<const std::byte>) override {}
     void Reserve(std::int64_t, std::int64_t) override {}
     void Truncate(std::int64_t) override {}
+    void Flush() override {}
+    void ExpectUnchanged() override {}
+    std::unique_ptr<StandIn> NewStandIn(InPlaceReason&) override { return nullptr; }
     void Close() override {}
   };
   class HugeFs final : public FileSystem {

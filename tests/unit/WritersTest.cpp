@@ -115,7 +115,7 @@ Built BuildRmp3(TagInfo info, std::int32_t dataSize) {
   Image image;
   WriteRiffImage(source, image, info, dataSize, false);
   WriteId3v1Block(image, info);
-  return {testing::ImageBytes(image), info};
+  return {testing::ImageBytes(image, audio), info};
 }
 
 std::uint32_t Le32At(const Bytes& b, std::size_t at) {
