@@ -32,6 +32,11 @@ void ByteReader::FillAt(std::int64_t position) {
   windowLength_ = want == 0 ? 0 : file_.ReadAt(position, std::span(window_.get(), want));
 }
 
+void ByteReader::FillFrom(std::int64_t position) {
+  if (position < 0 || position >= size_) return;
+  FillAt(position);
+}
+
 std::uint8_t ByteReader::ReadByte() {
   const std::int64_t at = pos_ - windowStart_;
   if (at < 0 || at >= static_cast<std::int64_t>(windowLength_)) {

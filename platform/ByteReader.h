@@ -45,6 +45,12 @@ class ByteReader {
   // candidate this way, a window at a time, instead of a call per byte.
   bool FindByte(std::uint8_t value);
 
+  // Reads the window from `position` on now (as far as the file and the
+  // window size go), so that later reads of bytes in it cost no call: a
+  // caller about to read two places near each other reads both with one
+  // call. The position stays where it is.
+  void FillFrom(std::int64_t position);
+
  private:
   void FillAt(std::int64_t position);
 
