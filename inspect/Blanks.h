@@ -5,10 +5,12 @@
 
 #include <string_view>
 
+#include "Texts.h"
+
 namespace vtinspect {
 
-// A blank is a space or a control byte, as the module's readers count them.
-constexpr bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+// A blank as the module counts it.
+constexpr bool IsBlank(char c) { return vomtrail::IsBlank(static_cast<std::uint8_t>(c)); }
 
 constexpr std::string_view WithoutTrailingBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);

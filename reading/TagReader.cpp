@@ -58,9 +58,7 @@ SlicedText SliceText(std::span<const std::uint8_t> bytes, std::int32_t start, st
 }
 
 std::span<const std::uint8_t> RightTrim(std::span<const std::uint8_t> text) {
-  std::size_t n = text.size();
-  while (n > 0 && text[n - 1] <= 0x20) --n;
-  return text.first(n);
+  return TrimTrailingBlanks(text);
 }
 
 namespace {

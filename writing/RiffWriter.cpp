@@ -17,11 +17,6 @@ constexpr std::uint32_t kListFixedBytes = 4 + kWrittenInfoIds * 8 + 8 + kIid3Bod
 // "RIFF", its size, "RMP3" and the "data" chunk header.
 constexpr std::size_t kFreshHeadBytes = 20;
 
-std::span<const std::uint8_t> TrimEnd(std::span<const std::uint8_t> t) {
-  while (!t.empty() && t.back() <= 0x20) t = t.first(t.size() - 1);
-  return t;
-}
-
 // "RIFF", size, "RMP3", "data", data size. When the source's audio already
 // starts at 20 (an RMP3 file rewritten as one), each of these words that the
 // old head holds already is kept in place, all but the size word, which is
@@ -51,11 +46,10 @@ void WriteFreshHead(ByteReader& source, Image& image, std::uint32_t riffSize, st
 }  // namespace
 
 std::span<const std::uint8_t> InfoText(const Str255& item) {
-  std::span<const std::uint8_t> text = TrimEnd(TextOf(item));
-  while (!text.empty() && text.front() <= 0x20) text = text.subspan(1);
+  std::span<const std::uint8_t> text = TrimLeadingBlanks(TrimTrailingBlanks(TextOf(item)));
   const auto* zero = static_cast<const std::uint8_t*>(std::memchr(text.data(), 0, text.size()));
   if (zero != nullptr) text = text.first(static_cast<std::size_t>(zero - text.data()));
-  return TrimEnd(text);
+  return TrimTrailingBlanks(text);
 }
 
 std::uint32_t ListSize(const TagInfo& info) {

@@ -20,11 +20,11 @@ namespace {
 
 constexpr std::int64_t kLargestSize = 0x7FFFFFFF;  // sizes are signed 32-bit
 
-// Which (FileKind, mode) pairs build a file: mode 0 and 1 for each of the
-// three kinds, mode 2 for WAVE files alone.
+// Which (FileKind, mode) pairs build a file: the MP3 and RMP3 modes for each
+// of the three kinds, the WAVE mode for WAVE files alone.
 bool Builds(std::uint8_t kind, std::uint8_t mode) {
   if (kind > VT_KIND_WAVE) return false;
-  return mode <= 1 || (mode == 2 && kind == VT_KIND_WAVE);
+  return mode == VT_MODE_MP3 || mode == VT_MODE_RMP3 || (mode == VT_MODE_WAVE && kind == VT_KIND_WAVE);
 }
 
 std::int32_t ReadLittleEndian32(ByteReader& reader) {
@@ -56,6 +56,9 @@ void ExpectNoRiffForm(ByteReader& reader) {
 // Finds the WAVE data chunk by its whole id, from offset 0, and returns its
 // size with the reader on the first audio byte. A 'd' takes the three bytes
 // after it along, match or not, so a 'd' among them never starts a match.
+// All four letters, where the reader is content with "da": what this search
+// finds decides which bytes a rewrite keeps as audio, so a stray "da" in a
+// format chunk or a text must not pass for the data chunk.
 std::int32_t FindWaveDataSize(ByteReader& reader) {
   reader.Seek(0);
   while (reader.FindByte('d')) {
@@ -127,11 +130,11 @@ void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
   // bare stream in mode 0, an RMP3 file in mode 1 and a WAVE file in mode 2,
   // at others in the conversions.
   Image image;
-  if (mode == 0) {
+  if (mode == VT_MODE_MP3) {
     CarryOver(source, image, static_cast<std::size_t>(dataSize));
     WriteId3v1Block(image, info);
   } else {
-    WriteRiffImage(source, image, info, dataSize, mode == 2);
+    WriteRiffImage(source, image, info, dataSize, mode == VT_MODE_WAVE);
     WriteId3v1Block(image, info);
   }
   // Sizes are signed 32-bit: a longer file could not be read again.
