@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "command/FileReading.h"
+#include "command/FileLook.h"
 #include "command/FileWalk.h"
 #include "command/Messages.h"
 #include "command/OrderedWork.h"
@@ -24,7 +24,7 @@ int RunExport(const ExportOptions& options) {
     std::string text, failure;
   };
   const std::function<Outcome(std::size_t)> read = [&](std::size_t i) {
-    const FileReading file = ReadOneFile(list.files[i]);
+    const FileLook file = LookAtFile(list.files[i]);
     if (file.failure) return Outcome{"", *file.failure};
     const TableRow row =
         RowOfFile(file.path, file.info, file.recordRead, file.probe, file.stamp, options.encoding);

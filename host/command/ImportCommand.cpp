@@ -5,7 +5,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "command/FileReading.h"
+#include "command/FileLook.h"
 #include "command/Messages.h"
 #include "command/OrderedWork.h"
 #include "command/Progress.h"
@@ -40,7 +40,7 @@ std::optional<std::string> ReadAll(const std::string& name) {
 
 // Whether the file is still as the export saw it: the same size and
 // modification time.
-std::optional<std::string> ChangedSince(const TableRow& wanted, const FileReading& file) {
+std::optional<std::string> ChangedSince(const TableRow& wanted, const FileLook& file) {
   const auto size = wanted.cells.find(kSizeColumn);
   const auto modified = wanted.cells.find(kModifiedColumn);
   if (size == wanted.cells.end() || modified == wanted.cells.end() || size->second.empty() ||
@@ -57,7 +57,7 @@ std::optional<std::string> ChangedSince(const TableRow& wanted, const FileReadin
 
 RowPlan PlanRow(const TableRow& wanted, const ImportOptions& options) {
   RowPlan plan{wanted.path, {}, std::nullopt, ""};
-  const FileReading file = ReadOneFile(wanted.path);
+  const FileLook file = LookAtFile(wanted.path);
   if (file.failure) {
     plan.refusal = *file.failure;
     return plan;

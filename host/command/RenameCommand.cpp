@@ -3,7 +3,7 @@
 #include <iostream>
 #include <system_error>
 
-#include "command/FileReading.h"
+#include "command/FileLook.h"
 #include "command/FileWalk.h"
 #include "command/Messages.h"
 #include "command/OrderedWork.h"
@@ -70,7 +70,7 @@ fs::path NewName(const Pattern& pattern, const FieldValues& values, const fs::pa
 }
 
 WantedName Want(const Found& found, const Pattern& pattern, const std::string& encoding) {
-  const FileReading file = ReadOneFile(found.file);
+  const FileLook file = LookAtFile(found.file);
   if (file.failure) return {found.file, std::nullopt, *file.failure, std::nullopt};
   FieldValues values = TagFields(file.info, file.recordRead, file.probe, encoding);
   values.merge(PathFields(found.file));

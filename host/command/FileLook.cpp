@@ -1,4 +1,4 @@
-#include "command/FileReading.h"
+#include "command/FileLook.h"
 
 #include "Record.h"
 #include "Vomtrail.h"
@@ -9,8 +9,8 @@
 
 namespace vthost {
 
-FileReading ReadOneFile(const std::filesystem::path& path) {
-  FileReading file;
+FileLook LookAtFile(const std::filesystem::path& path) {
+  FileLook file;
   file.path = path;
   file.name = DisplayName(path);
   // One open for the inspection and the stamp; the module opens the file

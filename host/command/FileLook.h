@@ -14,7 +14,7 @@
 
 namespace vthost {
 
-struct FileReading {
+struct FileLook {
   std::filesystem::path path;
   std::string name;  // as the command shows it
   vtinspect::FileProbe probe;
@@ -27,6 +27,6 @@ struct FileReading {
 
 // A file that is not MPEG audio has no failure: what it is shows as such,
 // whatever the module made of its bytes.
-FileReading ReadOneFile(const std::filesystem::path& path);
+FileLook LookAtFile(const std::filesystem::path& path);
 
 }  // namespace vthost
