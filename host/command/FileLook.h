@@ -1,4 +1,4 @@
-// One file read for a report or a table: the inspection of its bytes, the
+// One file read for a table or a pattern: the inspection of its bytes, the
 // record GetInfo fills, its stamp, and the words of its failure. Made on any
 // thread (it prints nothing), shown by the one that keeps the output order.
 #pragma once
