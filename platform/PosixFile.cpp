@@ -466,7 +466,8 @@ class PosixFileSystem final : public FileSystem {
       FailErrno(err);
     }
     // The handle owns fd from here on, so every failure below closes it.
-    auto file = std::make_unique<PosixFile>(fd, path);
+    // Only a writer needs the path again (for a new file beside the old).
+    auto file = std::make_unique<PosixFile>(fd, write ? std::string(path) : std::string());
     // The lock first, then one look at the file under it: a size read before
     // the lock could be another writer's old one. flock takes any kind of
     // file, so the kind is checked after it, and before a failed lock's code
