@@ -6,7 +6,9 @@
 #include <atomic>
 #include <set>
 #include <string>
+#include <thread>
 
+#include "command/Messages.h"
 #include "command/OrderedWork.h"
 #include "journal/JournalLimits.h"
 #include "rename/PortableNames.h"
@@ -228,6 +230,28 @@ TEST(OrderedWork, ResultsInOrderAndAStopEndsStarting) {
                    50, 3, [](std::size_t i) -> int { return i == 20 ? throw std::runtime_error("x") : 0; },
                    [](std::size_t, int&&) {}, [] { return false; }),
                std::runtime_error);
+}
+
+TEST(HeldOutput, WorkersSpeakInTheOrderOfOneThread) {
+  std::vector<HeldOutput> held(3);
+  std::vector<std::thread> workers;
+  for (std::size_t i = 0; i < held.size(); ++i)
+    workers.emplace_back([&held, i] {
+      HoldOutput hold(held[i]);
+      Out() << "file" << i << ": written\n";
+      if (i == 1) ReportFailure("file1", "refused");
+      Out() << "after" << i << "\n";
+    });
+  for (std::thread& worker : workers) worker.join();
+  EXPECT_FALSE(held[0].Failed());
+  EXPECT_TRUE(held[1].Failed());
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  for (HeldOutput& output : held) output.Show();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "file0: written\nafter0\nfile1: written\nafter1\nfile2: written\nafter2\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "vomtrail: file1: refused\n");
+  EXPECT_EQ(FilesExitStatus(), kExitFileFailed) << "a held failure counts once it is shown";
 }
 
 }  // namespace
