@@ -43,18 +43,14 @@ void StoreGenre(TagInfo& info, std::uint8_t genre) {
 
 }  // namespace
 
-SlicedText SliceText(std::span<const std::uint8_t> bytes, std::int32_t start, std::int32_t count) {
-  SlicedText text;
-  if (count < 0) return text;
-  // The bytes past the copy are zero: the text ends at the first zero of
-  // the copy, or right behind it.
-  const auto n = static_cast<std::size_t>(count) + 1;
-  std::memcpy(text.bytes.data(), bytes.data() + start, n);
-  const void* zero = std::memchr(text.bytes.data(), 0, n);
-  text.length = zero == nullptr
-                    ? n
-                    : static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - text.bytes.data());
-  return text;
+std::span<const std::uint8_t> SliceText(std::span<const std::uint8_t> bytes, std::int32_t start,
+                                        std::int32_t count) {
+  if (count < 0) return {};
+  const std::span<const std::uint8_t> text =
+      bytes.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(count) + 1);
+  const void* zero = std::memchr(text.data(), 0, text.size());
+  if (zero == nullptr) return text;
+  return text.first(static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - text.data()));
 }
 
 std::span<const std::uint8_t> RightTrim(std::span<const std::uint8_t> text) {
@@ -69,8 +65,8 @@ namespace {
 // file), the "IID3" body always says which form it has.
 void StoreId3v1Fields(std::span<const std::uint8_t> block, TagInfo& info, bool trailer) {
   const auto store = [&](int item, std::int32_t start, std::int32_t count) {
-    const SlicedText text = SliceText(block, start, count);
-    StoreText(info.Items[item], trailer ? RightTrim(text.View()) : text.View());
+    const std::span<const std::uint8_t> text = SliceText(block, start, count);
+    StoreText(info.Items[item], trailer ? RightTrim(text) : text);
   };
   const bool keepKind = trailer && info.TagKind == VT_TAG_ID3V2;
   info.HasTag = 1;
@@ -161,7 +157,7 @@ bool ScanRiffInfo(std::span<const std::uint8_t> trailer, TagInfo& info) {
       std::fill(chunkText.begin() + static_cast<std::ptrdiff_t>(inside),
                 chunkText.begin() + static_cast<std::ptrdiff_t>(size + 1), std::uint8_t{0});
       // size + 1 bytes: the text and the byte behind it.
-      StoreText(info.Items[k], SliceText(chunkText, 0, static_cast<std::int32_t>(size)).View());
+      StoreText(info.Items[k], SliceText(chunkText, 0, static_cast<std::int32_t>(size)));
       if (k == VT_ITEM_IID3) {
         foundIid3 = true;
         ReadIid3Body(chunkText, info);

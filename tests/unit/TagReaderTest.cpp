@@ -10,9 +10,9 @@
 
 #include "ByteBuilder.h"
 #include "GetInfo.h"
+#include "IdTable.h"
 #include "MemoryFileSystem.h"
 #include "TagReader.h"
-#include "IdTable.h"
 #include "Texts.h"
 
 namespace vomtrail {
@@ -141,9 +141,9 @@ TEST(ScanRiffInfo, Iid3BodyRunningPastTheTrailerReadsZeros) {
 
 TEST(SliceText, StopsAtTheFirstZeroAndCopiesNothingForANegativeCount) {
   const std::uint8_t bytes[] = {'a', 'b', 0, 'c', 'd'};
-  EXPECT_EQ(SliceText(bytes, 0, 4).length, 2u);
-  EXPECT_EQ(SliceText(bytes, 3, 1).length, 2u);
-  EXPECT_EQ(SliceText(bytes, 0, -1).length, 0u);
+  EXPECT_EQ(SliceText(bytes, 0, 4).size(), 2u);
+  EXPECT_EQ(SliceText(bytes, 3, 1).size(), 2u);
+  EXPECT_EQ(SliceText(bytes, 0, -1).size(), 0u);
 }
 
 struct TrailerRead {
@@ -304,11 +304,10 @@ bool ReferenceScan(std::span<const std::uint8_t> trailer, TagInfo& info) {
       matched = 0;
       const std::size_t size = j + 1 < last ? trailer[j + 1] : 0;
       for (std::size_t i = 0; i <= size; ++i) chunkText[i] = j + 5 + i < last ? trailer[j + 5 + i] : 0;
-      SlicedText text;
-      std::copy_n(chunkText.begin(), size + 1, text.bytes.begin());
-      text.length =
-          static_cast<std::size_t>(std::find(text.bytes.begin(), text.bytes.end(), 0) - text.bytes.begin());
-      StoreText(info.Items[k], text.View());
+      const auto end = chunkText.begin() + static_cast<std::ptrdiff_t>(size + 1);
+      const auto zero = std::find(chunkText.begin(), end, 0);
+      StoreText(info.Items[k], std::span<const std::uint8_t>(
+                                   chunkText.data(), static_cast<std::size_t>(zero - chunkText.begin())));
       if (k == VT_ITEM_IID3) {
         foundIid3 = true;
         ReadIid3Body(chunkText, info);
