@@ -59,6 +59,15 @@ string(REGEX REPLACE "/$" "" VT_PC_PREFIX "${VT_PC_PREFIX}")
 configure_file(cmake/vomtrail.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vomtrail.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vomtrail.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
+# The inspection's report for C callers (Linux): its library, header and
+# pkg-config file; find_package gives it as Vomtrail::inspect.
+if(TARGET vomtrail_inspect_shared)
+  install(TARGETS vomtrail_inspect_shared EXPORT VomtrailTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(FILES host/library/VomtrailInspect.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vomtrail)
+  configure_file(cmake/vomtrail-inspect.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vomtrail-inspect.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vomtrail-inspect.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()
+
 install(EXPORT VomtrailTargets NAMESPACE Vomtrail:: DESTINATION ${VT_CMAKE_DIR})
 configure_package_config_file(cmake/VomtrailConfig.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/VomtrailConfig.cmake
   INSTALL_DESTINATION ${VT_CMAKE_DIR})

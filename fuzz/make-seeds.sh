@@ -2,8 +2,8 @@
 # Writes a seed corpus for the fuzz targets into $1/fuzz_getinfo,
 # $1/fuzz_setinfo and $1/fuzz_inspect: the container shapes the module knows,
 # built byte by byte, and a few tiny files from real encoders, each wrapped in
-# the target's input header (see the comments at the top of FuzzGetInfo.cpp,
-# FuzzSetInfo.cpp and FuzzInspect.cpp).
+# the target's input header (see the comments at the top of FuzzGetInfo.cpp
+# and FuzzSetInfo.cpp; FuzzInspect.cpp takes the file alone).
 # Encoders that are missing are skipped; the byte-level shapes always exist.
 set -euo pipefail
 out=${1:?usage: make-seeds.sh OUTDIR}
@@ -75,13 +75,9 @@ getinfo_header() { printf "$1\\x00\\xff\\x00"; }
 # fill, two texts (title "Title", item 0 " Name "); then the file.
 setinfo_header() { printf "\\x$(printf %02x "$1")\\x$(printf %02x "$2")\\x03\\x00\\x07\\x20\\x02\\x11\\x05Title\\x00\\x06 Name "; }
 
-# Inspection: the record of an MPEG-1 Layer III stream at 44100 Hz and
-# 128 kbit/s, with an ID3v1 block; then the file.
-inspect_header() { printf "\\x01\\x17\\x44\\xac\\x80\\x00\\x00\\x00\\x00\\x00"; }
-
 for f in "$raw"/*.bin; do
   name=$(basename "$f" .bin)
-  { inspect_header; cat "$f"; } >"$out/fuzz_inspect/$name"
+  cp "$f" "$out/fuzz_inspect/$name"  # the inspection takes the file alone
   { getinfo_header '\x00'; cat "$f"; } >"$out/fuzz_getinfo/$name"
   { getinfo_header '\xaa'; cat "$f"; } >"$out/fuzz_getinfo/$name-filled"
   case "$name" in

@@ -16,6 +16,13 @@ class ByteSource {
   virtual std::uint64_t Size() const = 0;
   // Up to `count` bytes from `offset`: fewer at the end, none past it.
   virtual std::string Read(std::uint64_t offset, std::size_t count) = 0;
+  // The same into the caller's buffer, which a long scan keeps from block
+  // to block; gives the bytes read.
+  virtual std::size_t ReadInto(std::uint64_t offset, char* out, std::size_t count) {
+    const std::string bytes = Read(offset, count);
+    bytes.copy(out, bytes.size());
+    return bytes.size();
+  }
 };
 
 // Bytes the caller keeps alive for as long as the source is used.

@@ -15,6 +15,7 @@ class FileBytes final : public ByteSource {
   bool IsOpen() const { return open_; }
   std::uint64_t Size() const override { return size_; }
   std::string Read(std::uint64_t offset, std::size_t count) override;
+  std::size_t ReadInto(std::uint64_t offset, char* out, std::size_t count) override;
 
  private:
   std::ifstream in_;

@@ -5,17 +5,21 @@
 #include <utility>
 
 #include "FileBytes.h"
+#include "FrameSync.h"
+#include "HeadAndTail.h"
 #include "platform/ByteOrder.h"
+#include "tags/Bytes.h"
 
 namespace vtinspect {
 namespace {
 
 using vomtrail::ByteAt;
 
-// How far behind an ID3v2 tag the first frame may start (padding that the
-// tag's size does not count), and how much of the first frame is read.
-constexpr std::size_t kSyncWindow = 65536;
+// How much of the first frame is read: the frame-count headers and LAME's
+// extension lie in its first 200 bytes.
 constexpr std::size_t kFrameBytes = 2048;
+// Tags standing one behind another at the start; more are not looked for.
+constexpr int kMostTagsAtStart = 16;
 
 std::optional<Id3v2AtStart> ReadId3v2Header(std::string_view head) {
   if (head.size() < 10 || head.substr(0, 3) != "ID3") return std::nullopt;
@@ -48,12 +52,29 @@ std::string LooksLike(std::string_view head) {
   return "";
 }
 
-void TakeFrame(FileProbe& probe, ByteSource& file, std::uint64_t offset) {
-  const std::string frame = file.Read(offset, kFrameBytes);
-  probe.frame = DecodeFrameHeader(frame);
-  if (!probe.frame) return;
-  probe.frameOffset = offset;
-  probe.frameCount = FindFrameCountHeader(frame, *probe.frame);
+void TakeFrame(FileProbe& probe, ByteSource& file, std::uint64_t from) {
+  const auto found = FindFirstFrame(file, from, probe.AudioEnd());
+  if (!found) return;
+  probe.frame = found->header;
+  probe.frameOffset = found->offset;
+  probe.skipped = found->offset - from;
+  probe.frameCount = FindFrameCountHeader(file.Read(found->offset, kFrameBytes), found->header);
+}
+
+// The tags at the start, one behind another; the first is kept.
+void SkipId3v2Tags(FileProbe& probe, ByteSource& file) {
+  for (int count = 0; count < kMostTagsAtStart && probe.tagsEnd < probe.size; ++count) {
+    const auto tag = ReadId3v2Header(file.Read(probe.tagsEnd, 10));
+    if (!tag) break;
+    if (!probe.id3v2) probe.id3v2 = tag;
+    probe.tagsEnd += tag->size;
+  }
+}
+
+Trailer FindTrailerOf(ByteSource& file, std::uint64_t size) {
+  const std::uint64_t take = size < kTailBytes ? size : kTailBytes;
+  const std::string tail = file.Read(size - take, static_cast<std::size_t>(take));
+  return FindTrailer(size, Bytes(reinterpret_cast<const std::uint8_t*>(tail.data()), tail.size()));
 }
 
 }  // namespace
@@ -62,6 +83,16 @@ Container FileProbe::WhichContainer() const {
   if (IsWave()) return Container::Wave;
   if (IsRiffAudio()) return Container::Rmp3;
   return frame ? Container::Mpeg : Container::Unknown;
+}
+
+std::uint64_t FileProbe::AudioEnd() const {
+  if (riff && riff->dataOffset) {
+    const std::uint64_t offset = *riff->dataOffset;
+    const std::uint64_t held = size > offset ? size - offset : 0;
+    return offset + (riff->Streamed() || riff->dataSize > held ? held : riff->dataSize);
+  }
+  if (trailer && trailer->audio_end > tagsEnd) return trailer->audio_end;
+  return size > tagsEnd ? size : tagsEnd;
 }
 
 FileProbe ProbeBytes(ByteSource& file) {
@@ -73,15 +104,13 @@ FileProbe ProbeBytes(ByteSource& file) {
 
   if (head.substr(0, 4) == "RIFF") {
     probe.riff = WalkRiff(file);
-    if (probe.riff->dataOffset) TakeFrame(probe, file, *probe.riff->dataOffset);
-  } else if ((probe.id3v2 = ReadId3v2Header(head))) {
-    // The first frame is the first 0xFF byte behind the tag, as for the
-    // module; zero padding beyond the tag's size is common.
-    const std::string behind = file.Read(probe.id3v2->size, kSyncWindow);
-    const std::size_t sync = behind.find('\xFF');
-    if (sync != std::string::npos) TakeFrame(probe, file, probe.id3v2->size + sync);
+    // Other audio in a WAVE file is not searched for frames: its samples
+    // may look like headers.
+    if (probe.riff->dataOffset && !probe.IsNonMpegWave()) TakeFrame(probe, file, *probe.riff->dataOffset);
   } else {
-    TakeFrame(probe, file, 0);
+    SkipId3v2Tags(probe, file);
+    probe.trailer = FindTrailerOf(file, probe.size);
+    TakeFrame(probe, file, probe.tagsEnd);
   }
   if (!probe.frame) probe.looksLike = LooksLike(head);
   return probe;
@@ -90,7 +119,8 @@ FileProbe ProbeBytes(ByteSource& file) {
 FileProbe ProbeFile(const std::filesystem::path& path) {
   FileBytes file(path);
   if (!file.IsOpen()) return FileProbe{};
-  return ProbeBytes(file);
+  HeadAndTail ends(file, kHeadBytes, kTailBytes);
+  return ProbeBytes(ends);
 }
 
 }  // namespace vtinspect

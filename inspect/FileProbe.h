@@ -12,6 +12,7 @@
 #include "ByteSource.h"
 #include "MpegFrame.h"
 #include "RiffChunks.h"
+#include "tags/TagTrailer.h"
 
 namespace vtinspect {
 
@@ -24,15 +25,23 @@ struct Id3v2AtStart {
 // The containers the command knows a file by.
 enum class Container { Mpeg, Rmp3, Wave, Unknown };
 
+// How much of a file's head and tail the inspection reads at once: the tags
+// at the two ends and the first frames usually lie within them.
+inline constexpr std::size_t kHeadBytes = 64 * 1024;
+inline constexpr std::size_t kTailBytes = 64 * 1024;
+
 struct FileProbe {
   bool readable = false;  // false: the module names the failure
   std::uint64_t size = 0;
-  std::optional<Id3v2AtStart> id3v2;
+  std::optional<Id3v2AtStart> id3v2;  // the first of the tags at the start
+  std::uint64_t tagsEnd = 0;          // behind the tags at the start, which may stand one behind another
   std::optional<RiffFacts> riff;
-  std::optional<FrameHeader> frame;  // a valid header where the first frame belongs
+  std::optional<FrameHeader> frame;  // the first frame's header
   std::uint64_t frameOffset = 0;
+  std::uint64_t skipped = 0;  // bytes between where the first frame belongs and where it was found
   std::optional<FrameCountHeader> frameCount;
-  std::string looksLike;  // for files that are not MPEG audio: what they seem to be, or empty
+  std::optional<Trailer> trailer;  // a bare stream's blocks behind the audio
+  std::string looksLike;           // for files that are not MPEG audio: what they seem to be, or empty
 
   bool TooShort() const { return readable && size < 4; }
   bool IsRiffAudio() const { return riff && riff->form != RiffForm::Other; }
@@ -40,10 +49,15 @@ struct FileProbe {
   // MPEG audio, or a RIFF WAVE/RMP3 container the module knows how to write.
   bool Recognised() const { return frame || IsRiffAudio(); }
   // A WAVE file whose audio is not MPEG, as its "fmt " chunk says.
-  bool IsNonMpegWave() const { return IsWave() && (!riff->format || !IsMpegFormat(riff->format->tag)); }
+  bool IsNonMpegWave() const { return IsWave() && (!riff->format || !IsMpegFormat(riff->format->Audio())); }
   Container WhichContainer() const;
+  // Where the audio ends: at the end of a RIFF data chunk (as far as the file
+  // holds it), or before a bare stream's blocks at the end.
+  std::uint64_t AudioEnd() const;
 };
 
+// `file` is best a HeadAndTail over the file: the probe asks for bytes near
+// both ends.
 FileProbe ProbeBytes(ByteSource& file);
 // A file that is not a regular file, or cannot be opened, is not readable.
 FileProbe ProbeFile(const std::filesystem::path& path);

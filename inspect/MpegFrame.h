@@ -8,7 +8,11 @@
 #include <optional>
 #include <string_view>
 
+#include "LameTag.h"
+
 namespace vtinspect {
+
+enum class ChannelMode { Stereo, JointStereo, DualChannel, Mono };
 
 struct FrameHeader {
   int version = 1;  // 1, 2, or 25 for MPEG-2.5
@@ -17,6 +21,11 @@ struct FrameHeader {
   int sampleRate = 0;
   bool crc = false;
   bool mono = false;
+  bool padding = false;  // one more slot in this frame
+  ChannelMode channelMode = ChannelMode::Stereo;
+  int modeExtension = 0;
+  bool privateBit = false, copyright = false, original = false;
+  int emphasis = 0;
 };
 
 // The header at the start of `bytes`: 11 sync bits, a version other than the
@@ -28,6 +37,20 @@ std::optional<FrameHeader> DecodeFrameHeader(std::string_view bytes);
 // Layer III, 576 for MPEG-2 and MPEG-2.5 Layer III.
 int SamplesPerFrame(const FrameHeader& header);
 
+// The bytes of the frame, header included: its samples at the bitrate, in
+// slots of 4 bytes in Layer I and 1 byte otherwise, plus the padding slot.
+// 0 in the free format, whose frames say nothing of their length.
+std::uint32_t FrameLength(const FrameHeader& header);
+
+// The longest frame a stream of this version, layer and sample rate can
+// have: the highest bitrate with the padding slot.
+std::uint32_t LongestFrame(const FrameHeader& header);
+
+// Whether `next` can follow `first` in one stream: the bitrate, padding and
+// channel mode change from frame to frame, the version, layer and sample
+// rate do not.
+bool SameStream(const FrameHeader& first, const FrameHeader& next);
+
 // A frame count that an encoder wrote into the first frame: "Xing" (VBR),
 // "Info" (the same layout, written by LAME into constant-rate files) or
 // "VBRI".
@@ -35,7 +58,9 @@ enum class FrameCountKind { Xing, Info, Vbri };
 
 struct FrameCountHeader {
   FrameCountKind kind;
-  std::uint32_t frames;
+  std::uint32_t frames;                // the audio frames behind this one
+  std::optional<std::uint32_t> bytes;  // the stream's bytes, this frame included
+  std::optional<LameTag> lame;         // LAME's extension behind the Xing fields
 };
 
 // `frame` holds the first frame from its header on, as far as it was read.

@@ -28,6 +28,24 @@ std::string TextOfChunk(std::string_view body) {
   return std::string(WithoutTrailingBlanks(body));
 }
 
+// The "fmt " chunk of WAVE_FORMAT_EXTENSIBLE: the common 16 bytes, the
+// extension's size, valid bits, channel mask and the subformat GUID.
+constexpr std::size_t kExtensibleSize = 40;
+constexpr std::size_t kSubFormatAt = 24;
+
+// The format tag alone decides what the audio is; the other fields stay 0
+// in a chunk too short to hold them.
+std::optional<WaveFormat> ReadFormat(std::string fmt) {
+  if (fmt.size() < 2) return std::nullopt;
+  const std::size_t held = fmt.size();
+  fmt.resize(kExtensibleSize, '\0');
+  WaveFormat format{LittleEndian16(fmt, 0), LittleEndian16(fmt, 2), LittleEndian32(fmt, 4),
+                    LittleEndian32(fmt, 8), std::nullopt};
+  if (format.tag == kFormatExtensible && held >= kSubFormatAt + 2)
+    format.subFormat = LittleEndian16(fmt, kSubFormatAt);
+  return format;
+}
+
 RiffForm FormOf(std::string_view id) {
   if (id == "WAVE") return RiffForm::Wave;
   if (id == "RMP3") return RiffForm::Rmp3;
@@ -77,14 +95,10 @@ RiffFacts WalkRiff(ByteSource& file) {
       break;  // behind the audio is the module's to read
     }
     if (id == "fmt " && size >= 2 && !facts.format) {
-      // The format tag alone decides what the audio is; the other fields
-      // stay 0 in a chunk too short to hold them.
-      std::string fmt = file.Read(body, size < 16 ? size : 16);
-      if (fmt.size() >= 2) {
-        fmt.resize(16, '\0');
-        facts.format = WaveFormat{LittleEndian16(fmt, 0), LittleEndian16(fmt, 2), LittleEndian32(fmt, 4),
-                                  LittleEndian32(fmt, 8)};
-      }
+      facts.format = ReadFormat(file.Read(body, size < kExtensibleSize ? size : kExtensibleSize));
+    } else if (id == "fact" && size >= 4 && !facts.factSamples) {
+      const std::string fact = file.Read(body, 4);
+      if (fact.size() == 4) facts.factSamples = LittleEndian32(fact, 0);
     } else if (id == "LIST" && size >= 4 && file.Read(body, 4) == "INFO") {
       const std::size_t want = size - 4 < kMaxListBytes ? size - 4 : kMaxListBytes;
       const std::string list = file.Read(body + 4, want);

@@ -18,6 +18,10 @@ namespace vtinspect {
 inline constexpr std::uint16_t kFormatPcm = 0x0001;
 inline constexpr std::uint16_t kFormatMpeg = 0x0050;
 inline constexpr std::uint16_t kFormatMpegLayer3 = 0x0055;
+// WAVE_FORMAT_EXTENSIBLE: the real format is the subformat GUID's first two
+// bytes, behind the extension's other fields (sox writes PCM this way for
+// more than two channels or 16 bits).
+inline constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
 inline bool IsMpegFormat(std::uint16_t tag) { return tag == kFormatMpeg || tag == kFormatMpegLayer3; }
 
@@ -33,6 +37,10 @@ struct WaveFormat {
   std::uint16_t channels = 0;
   std::uint32_t sampleRate = 0;
   std::uint32_t byteRate = 0;
+  std::optional<std::uint16_t> subFormat;  // of an extensible format whose chunk holds it
+
+  // The format the audio is in: the subformat of an extensible one.
+  std::uint16_t Audio() const { return tag == kFormatExtensible && subFormat ? *subFormat : tag; }
 };
 
 struct InfoText {
@@ -46,8 +54,9 @@ struct RiffFacts {
   std::optional<WaveFormat> format;
   std::optional<std::uint64_t> dataOffset;  // first byte of the data chunk's body
   std::uint32_t dataSize = 0;
-  std::vector<InfoText> headInfo;  // the LIST INFO texts in front of "data"
-  bool damaged = false;            // a chunk runs past the end or has no id
+  std::optional<std::uint32_t> factSamples;  // the "fact" chunk: samples per channel of compressed audio
+  std::vector<InfoText> headInfo;            // the LIST INFO texts in front of "data"
+  bool damaged = false;                      // a chunk runs past the end or has no id
   bool Streamed() const { return dataOffset && dataSize == kStreamedSize; }
 };
 

@@ -14,13 +14,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "File.h"
 #include "IoError.h"
+#include "StandInName.h"
 
 namespace vomtrail {
 namespace {
@@ -134,23 +134,6 @@ InPlaceReason ForeseenObstacle(const struct stat& file, int folderFd) {
   return InPlaceReason::None;
 }
 
-// Stand-in names: ".NAME.XXXXXXXX.vomtrail" beside the file, hidden, the
-// name cut so the whole stays within the system's 255 bytes.
-constexpr char kStandInSuffix[] = ".vomtrail";
-constexpr std::size_t kNameRoom = 255 - 1 - 1 - 8 - (sizeof kStandInSuffix - 1);
-
-std::string StandInPrefix(const std::string& name) { return "." + name.substr(0, kNameRoom) + "."; }
-
-bool IsStandInName(const std::string& entry, const std::string& prefix) {
-  const std::size_t suffix = sizeof kStandInSuffix - 1;
-  if (entry.size() != prefix.size() + 8 + suffix || entry.compare(0, prefix.size(), prefix) != 0)
-    return false;
-  if (entry.compare(prefix.size() + 8, suffix, kStandInSuffix) != 0) return false;
-  for (std::size_t i = prefix.size(); i < prefix.size() + 8; ++i)
-    if (std::string_view("0123456789abcdef").find(entry[i]) == std::string_view::npos) return false;
-  return true;
-}
-
 // A stand-in left behind by a writer that was killed before it could
 // remove it: nobody holds its lock any more (a live writer holds it until
 // its replace). Removed here, by the next writer that makes one.
@@ -212,18 +195,6 @@ bool CopyAttributes(int from, int to) {
     if (!keep && ::fremovexattr(to, name.c_str()) != 0) return false;
   }
   return true;
-}
-
-std::string RandomHex8() {
-  static thread_local std::mt19937 rng{std::random_device{}()};
-  static constexpr char kDigits[] = "0123456789abcdef";
-  auto value = static_cast<std::uint32_t>(rng());
-  std::string hex(8, '0');
-  for (char& c : hex) {
-    c = kDigits[value & 15u];
-    value >>= 4;
-  }
-  return hex;
 }
 
 class PosixFile;
@@ -366,7 +337,7 @@ class PosixFile final : public File {
     std::string name;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 16; ++attempt) {
-      name = prefix + RandomHex8() + kStandInSuffix;
+      name = NewStandInName(prefix);
       fd = ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
       if (fd < 0 && errno != EEXIST) break;
     }

@@ -4,11 +4,11 @@
 // file, and everyone else meets it while a writer does.
 #include <windows.h>
 
-#include <random>
 #include <string>
 
 #include "File.h"
 #include "IoError.h"
+#include "StandInName.h"
 
 namespace vomtrail {
 namespace {
@@ -53,18 +53,6 @@ std::string FinalPath(HANDLE h, const std::string& given) {
       ::GetFinalPathNameByHandleA(h, buffer, sizeof buffer, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
   if (n == 0 || n >= sizeof buffer) return given;
   return std::string(buffer, n);
-}
-
-std::string RandomHex8() {
-  static thread_local std::mt19937 rng{std::random_device{}()};
-  static constexpr char kDigits[] = "0123456789abcdef";
-  auto value = static_cast<std::uint32_t>(rng());
-  std::string hex(8, '0');
-  for (char& c : hex) {
-    c = kDigits[value & 15u];
-    value >>= 4;
-  }
-  return hex;
 }
 
 class Win32File;
@@ -196,10 +184,10 @@ class Win32File final : public File {
     const auto slash = target.find_last_of("\\/");
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    const std::string prefix = folder + "." + name + ".";
-    RemoveLeftStandIns(prefix);
+    const std::string prefix = StandInPrefix(name);
+    RemoveLeftStandIns(folder, prefix);
     for (int attempt = 0; attempt < 16; ++attempt) {
-      const std::string path = prefix + RandomHex8() + ".vomtrail";
+      const std::string path = folder + NewStandInName(prefix);
       HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_HIDDEN, nullptr);
       if (h != INVALID_HANDLE_VALUE) return std::make_unique<Win32StandIn>(*this, h, path, target);
@@ -222,14 +210,12 @@ class Win32File final : public File {
   // New files left by a writer that was ended before it could remove its
   // own: a live writer holds its file open without sharing, so deleting it
   // fails; one left behind is deleted.
-  static void RemoveLeftStandIns(const std::string& prefix) {
+  static void RemoveLeftStandIns(const std::string& folder, const std::string& prefix) {
     WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((prefix + "*.vomtrail").c_str(), &found);
+    HANDLE search = ::FindFirstFileA((folder + prefix + "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
-    const auto slash = prefix.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : prefix.substr(0, slash + 1);
     do {
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsStandInName(found.cFileName, prefix))
         ::DeleteFileA((folder + found.cFileName).c_str());
     } while (::FindNextFileA(search, &found));
     ::FindClose(search);

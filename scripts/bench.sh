@@ -16,7 +16,7 @@ fi
 
 native=build/bench-native
 cmake --preset native -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$native" -j2 --target getinfo_calls module_reader floor_reader setinfo_run vomtrail
+cmake --build "$native" -j2 --target getinfo_calls module_reader floor_reader setinfo_run vomtrail inspect_rate frame_scan
 if cmake --build "$native" -j2 --target taglib_reader taglib_save >/dev/null 2>&1; then :; fi
 
 # Wine runs the DLL as a 32-bit program; where the kernel cannot run those,
@@ -53,6 +53,9 @@ plot_data="$native/getinfo_rate.dat"
 /usr/bin/python3 bench/run_edit_benchmarks.py --native "$native" --corpus "$corpus" \
   --runs "${BENCH_RUNS:-5}" --append bench/RESULTS.md
 # --- SetInfo per mode, sparse files, long-head GetInfo (end) ---
+# The inspection: info per file beside GetInfo, and counting frames.
+/usr/bin/python3 bench/run_inspect_benchmarks.py --native "$native" --corpus "$corpus" \
+  --runs "${BENCH_RUNS:-5}" --append bench/RESULTS.md
 cat bench/FINDINGS.md >> bench/RESULTS.md
 gnuplot -e "data='$plot_data'; out='bench/getinfo_rate.png'" bench/getinfo_rate.gp
 echo "Figures written to bench/RESULTS.md and bench/getinfo_rate.png"

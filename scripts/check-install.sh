@@ -18,11 +18,13 @@ prefix=$work/prefix
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [ -n "$version" ] || { echo "FAIL: no project version in $build/CMakeCache.txt"; exit 1; }
 
-cmake --build "$build" --target vomtrail vomtrail_host vt_wrong_version >/dev/null
+cmake --build "$build" --target vomtrail vomtrail_host vomtrail_inspect_shared vt_wrong_version >/dev/null
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for file in "lib/libvomtrail.so.$version" lib/libvomtrail.so.1 lib/libvomtrail.so bin/vomtrail \
   include/vomtrail/Vomtrail.h include/vomtrail/TagInfo.h include/vomtrail/InfoIds.h share/man/man1/vomtrail.1 \
-  lib/pkgconfig/vomtrail.pc lib/cmake/Vomtrail/VomtrailConfig.cmake lib/cmake/Vomtrail/VomtrailConfigVersion.cmake; do
+  lib/pkgconfig/vomtrail.pc lib/cmake/Vomtrail/VomtrailConfig.cmake lib/cmake/Vomtrail/VomtrailConfigVersion.cmake \
+  "lib/libvomtrail-inspect.so.$version" lib/libvomtrail-inspect.so.1 include/vomtrail/VomtrailInspect.h \
+  lib/pkgconfig/vomtrail-inspect.pc; do
   [ -e "$prefix/$file" ] || { echo "FAIL: not installed: $file"; exit 1; }
 done
 if [ -e "$prefix/lib/libvomtrail_core.a" ]; then echo "FAIL: the static core library was installed"; exit 1; fi
@@ -53,6 +55,16 @@ export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
 cc -std=c11 -Wall -Wextra -Werror -o "$work/consumer-pkgconfig" tests/install/consumer/consumer.c \
   $(pkg-config --cflags --libs vomtrail)
 LD_LIBRARY_PATH=$prefix/lib check_consumer pkg-config "$work/consumer-pkgconfig"
+
+# The inspection's report from C, through pkg-config (vomtrail-inspect
+# requires vomtrail).
+# shellcheck disable=SC2046
+cc -std=c11 -Wall -Wextra -Werror -o "$work/inspect-pkgconfig" tests/install/InspectFromC.c \
+  $(pkg-config --cflags --libs vomtrail-inspect)
+mkdir "$work/inspect-scratch"
+[ "$(LD_LIBRARY_PATH=$prefix/lib "$work/inspect-pkgconfig" "$source_dir/samples/tone-vbr.mp3" "$work/inspect-scratch")" = ok ] ||
+  { echo "FAIL: the inspection's report from C"; exit 1; }
+echo "ok inspect consumer"
 
 cmake -S tests/install/consumer -B "$work/consumer-build" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
 cmake --build "$work/consumer-build" >/dev/null

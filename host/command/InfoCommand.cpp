@@ -2,18 +2,13 @@
 
 #include <iostream>
 
-#include "FileProbe.h"
-#include "Record.h"
-#include "Vomtrail.h"
-#include "command/ErrorWords.h"
+#include "command/FileReading.h"
 #include "command/FileWalk.h"
 #include "command/Messages.h"
 #include "command/Progress.h"
-#include "report/FileReport.h"
 #include "report/JsonRenderer.h"
 #include "report/TextRenderer.h"
 #include "system/FileNames.h"
-#include "system/ModuleCalls.h"
 
 namespace vthost {
 
@@ -26,30 +21,20 @@ int RunInfo(const InfoOptions& options) {
     const std::filesystem::path& path = list.files[i];
     const std::string name = DisplayName(path);
     progress.Show(i + 1, name);
-    const vtinspect::FileProbe probe = vtinspect::ProbeFile(path);
-    const ModuleName moduleName(path);
-    TagInfo info = FreshRecord();
-    std::uint32_t code = moduleName.Failure();
-    if (moduleName.Usable())
-      code = probe.TooShort() ? std::uint32_t{VT_HANDLE_EOF} : CallGetInfo(moduleName.Name(), info);
+    const FileReading reading = ReadFile(path, name, options.encoding);
     progress.Clear();
-    // A file that is not MPEG audio is reported as such, whatever the module
-    // made of its bytes; its failure words would only mislead.
-    const bool notAudio = probe.readable && !probe.TooShort() && !probe.Recognised();
-    if (code != VT_OK && !notAudio) {
-      std::string words = code == VT_INVALID_NAME && !moduleName.Usable() ? kUnusableName
-                          : probe.TooShort()                              ? kTooShort
-                                             : FailureWords(code, info.FileKind, path);
-      if (probe.IsRiffAudio() && probe.riff->Streamed()) words = kStreamedWave;
-      ReportFailure(name, words);
-      if (options.json) std::cout << RenderJson(DescribeFailure(name, code, words)) << '\n';
+    if (reading.failure != 0) {
+      ReportFailure(name, reading.words);
+      if (options.json) std::cout << RenderJson(reading.report) << '\n';
       continue;
     }
-    const Report report = DescribeFile({name, info, code == VT_OK, probe}, options.encoding);
+    if (!reading.words.empty())
+      ReportWarning(name,
+                    "the module gives no record (" + reading.words + "); shown from the file's own bytes");
     if (options.json) {
-      std::cout << RenderJson(report) << '\n';
+      std::cout << RenderJson(reading.report) << '\n';
     } else {
-      std::cout << (first ? "" : "\n") << RenderText(report);
+      std::cout << (first ? "" : "\n") << RenderText(reading.report);
       first = false;
     }
     std::cout.flush();

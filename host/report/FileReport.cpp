@@ -7,30 +7,22 @@
 #include "Genres.h"
 #include "PlayLength.h"
 #include "Record.h"
+#include "report/AudioFields.h"
 #include "report/FileWords.h"
 #include "report/OutputEscape.h"
+#include "report/RecordFields.h"
+#include "report/ShownTexts.h"
+#include "report/TagFields.h"
 #include "system/TextCodec.h"
 
 namespace vthost {
 namespace {
 
 using vtinspect::FileProbe;
-using vtinspect::PlayLength;
 using Shape = Field::Shape;
 
-constexpr const char* kChannelModes[] = {"stereo", "joint stereo", "dual channel", "mono"};
 constexpr const char* kBeforeTheAudio = "  (list before the audio)";
 constexpr const char* kBehindTheAudio = "  (behind the audio)";
-
-// The record's stream fields are shown only when the inspection found a
-// valid frame header where the first frame belongs: the module decodes any
-// bytes.
-bool HasStream(const FileView& file) {
-  return file.recordRead && file.probe.frame && file.info.MpegFamily != 0;
-}
-
-// The ID3v1.1 form is known by the track GetInfo wrote over the host's mark.
-bool HasTrack(const TagInfo& info) { return info.Track != kNoTrack; }
 
 // The ID3v1 block pads its fields; the module trims the block at the end of
 // a file but not the one in an "IID3" chunk.
@@ -76,100 +68,47 @@ void AddName(std::vector<Field>& fields, const std::string& name) {
   if (!IsValidUtf8(name)) fields.push_back(JsonOnly("file_hex", HexBytes(name)));
 }
 
-Field StreamFields(const FileView& file) {
-  const TagInfo& info = file.info;
-  const std::string channelMode = kChannelModes[(info.ChannelMode >> 2) & 3];
-  const std::string stream = "MPEG-" + MpegName(info) + " layer " + std::to_string(info.Layer) + ", " +
-                             std::to_string(info.Bitrate / 1000) + " kbit/s, " +
-                             std::to_string(info.SampleRate) + " Hz, " + channelMode + " (mode extension " +
-                             std::to_string(info.ChannelMode & 3) + ")";
-  return Composite(
-      Shape::Group, "", "stream", stream,
-      {JsonOnly("mpeg", MpegName(info)), JsonOnly("layer", std::int64_t{info.Layer}),
-       JsonOnly("bitrate", std::int64_t{info.Bitrate}),
-       JsonOnly("sample_rate", std::int64_t{info.SampleRate}), JsonOnly("channel_mode", channelMode),
-       JsonOnly("mode_extension", std::int64_t{info.ChannelMode & 3})});
-}
-
-Field FlagFields(const TagInfo& info) {
-  const auto bit = [](std::uint8_t value) { return std::to_string(value); };
-  const std::string flags = std::string("crc ") + (info.Protected ? "yes" : "no") + ", padding " +
-                            bit(info.Padding) + ", private " + bit(info.PrivateBit) + ", copyright " +
-                            bit(info.Copyright) + ", original " + bit(info.Original) + ", emphasis " +
-                            bit(info.Emphasis);
-  return Composite(
-      Shape::Group, "", "flags", flags,
-      {JsonOnly("crc", info.Protected != 0), JsonOnly("padding", info.Padding != 0),
-       JsonOnly("private", info.PrivateBit != 0), JsonOnly("copyright", info.Copyright != 0),
-       JsonOnly("original", info.Original != 0), JsonOnly("emphasis", std::int64_t{info.Emphasis})});
-}
-
-// The record's own length figures, as the module gives them.
-Field RecordLengthFields(const TagInfo& info) {
-  return Composite(Shape::Group, "", "", "",
-                   {JsonOnly("duration", std::int64_t{info.Duration}),
-                    JsonOnly("length", MinutesAndSeconds(info.Duration)),
-                    JsonOnly("frames", std::int64_t{info.FrameCount}), JsonOnly("vbr", info.Vbr != 0)});
-}
-
-Field NotMpegFields(const FileProbe& probe) {
-  const std::string words = NotMpegWords(probe);
-  return Composite(
-      Shape::Group, "", "stream", words,
-      {JsonOnly("mpeg", nullptr), JsonOnly("not_mpeg", words),
-       JsonOnly("looks_like", probe.looksLike.empty() ? Scalar(nullptr) : Scalar(probe.looksLike))});
-}
-
-Field LengthFields(const FileView& file, const PlayLength& length) {
-  return Composite(
-      Shape::Group, "", "length", LengthLine(length, HasStream(file)),
-      {JsonOnly("seconds", std::round(length.seconds * 100) / 100),
-       JsonOnly("seconds_source", std::string(SourceName(length.source))),
-       JsonOnly("counted_frames", length.frames ? Scalar(std::int64_t{*length.frames}) : nullptr),
-       JsonOnly("audio_bytes", Signed(length.audioBytes))});
-}
-
-Field Id3v2Fields(const FileProbe& probe) {
-  if (!probe.id3v2) return JsonOnly("id3v2_tag", nullptr);
-  const std::string version = Id3v2Version(*probe.id3v2);
-  return Composite(Shape::Object, "id3v2_tag", "ID3v2",
-                   "version " + version + ", " + std::to_string(probe.id3v2->size) +
-                       " bytes; its frames are neither shown nor changed",
-                   {JsonOnly("version", version), JsonOnly("size", Signed(probe.id3v2->size))});
-}
-
 std::vector<Field> RiffFields(const FileProbe& probe) {
   if (!probe.riff) return {};
   std::vector<Field> fields = {JsonOnly("streamed", probe.riff->Streamed())};
-  if (const auto& format = probe.riff->format)
-    fields.push_back(Composite(
-        Shape::Object, "wave_format", "", "",
-        {JsonOnly("tag", std::int64_t{format->tag}), JsonOnly("channels", std::int64_t{format->channels}),
-         JsonOnly("sample_rate", std::int64_t{format->sampleRate})}));
+  if (const auto& format = probe.riff->format) {
+    std::vector<Field> members = {JsonOnly("tag", std::int64_t{format->tag}),
+                                  JsonOnly("channels", std::int64_t{format->channels}),
+                                  JsonOnly("sample_rate", std::int64_t{format->sampleRate})};
+    if (format->subFormat) members.push_back(JsonOnly("subformat", std::int64_t{*format->subFormat}));
+    fields.push_back(Composite(Shape::Object, "wave_format", "", "", std::move(members)));
+  }
   return fields;
 }
 
+// The ID3v1 block: the record's reading of it, or the inspection's for a
+// file the module refuses. Genre 255 is "no genre"; a zero track byte is
+// no track.
 Field Id3v1Fields(const FileView& file, const std::string& encoding) {
-  const TagInfo& info = file.info;
-  if (!file.recordRead || !info.HasTag) return Both("id3v1", nullptr, "ID3v1", "none");
-  const auto text = [&](const char* name, int item) {
-    return SameText(name, name, ShownText(info, item, encoding));
+  const auto block = Id3v1Of(file);
+  if (!block) return Both("id3v1", nullptr, "ID3v1", "none");
+  const auto text = [&](const char* name, const std::string& bytes) {
+    return SameText(name, std::string("  ") + name, ToDisplay(bytes, encoding));
   };
-  const std::string version = HasTrack(info) ? "1.1" : "1.0";
-  const int genre = GenreNumber(info);
-  const auto genreName = vtinspect::GenreName(genre);
-  const Field track = HasTrack(info)
-                          ? Both("track", std::int64_t{info.Track}, "track", std::to_string(info.Track))
-                          : JsonOnly("track", nullptr);
+  const std::string version = block->track ? "1.1" : "1.0";
+  const Field track =
+      block->track ? Both("track", std::int64_t{*block->track}, "  track", std::to_string(*block->track))
+                   : JsonOnly("track", nullptr);
+  // Numbers past the list have no name.
+  std::string genreName;
+  if (block->genre)
+    if (const auto name = vtinspect::GenreName(*block->genre)) genreName = *name;
+  const std::string genreWords = !block->genre       ? "none"
+                                 : genreName.empty() ? std::to_string(*block->genre)
+                                                     : std::to_string(*block->genre) + " (" + genreName + ")";
   const Field genreFields =
-      Composite(Shape::Group, "", "genre",
-                std::to_string(genre) + (genreName ? " (" + std::string(*genreName) + ")" : ""),
-                {JsonOnly("genre", std::int64_t{genre}),
-                 JsonOnly("genre_name", genreName ? Scalar(std::string(*genreName)) : nullptr)});
+      Composite(Shape::Group, "", "  genre", genreWords,
+                {JsonOnly("genre", block->genre ? Scalar(std::int64_t{*block->genre}) : nullptr),
+                 JsonOnly("genre_name", genreName.empty() ? Scalar(nullptr) : Scalar(genreName))});
   return Composite(Shape::Object, "id3v1", "", "",
-                   {Both("version", version, "ID3v1", "version " + version), text("title", VT_ITEM_TITLE),
-                    text("artist", VT_ITEM_ARTIST), text("album", VT_ITEM_ALBUM), text("year", VT_ITEM_YEAR),
-                    text("comment", VT_ITEM_COMMENT), track, genreFields});
+                   {Both("version", version, "ID3v1", "version " + version), text("title", block->title),
+                    text("artist", block->artist), text("album", block->album), text("year", block->year),
+                    text("comment", block->comment), track, genreFields});
 }
 
 // The texts of a list in front of "data", which the module does not read.
@@ -204,29 +143,25 @@ Field ModuleInfoFields(const FileView& file, const std::string& encoding) {
 }  // namespace
 
 Report DescribeFile(const FileView& file, const std::string& encoding) {
-  const TagInfo& info = file.info;
   const FileProbe& probe = file.probe;
   Report report{file.name, {}};
   std::vector<Field>& fields = report.fields;
+  const auto add = [&fields](std::vector<Field> more) {
+    for (Field& field : more) fields.push_back(std::move(field));
+  };
   AddName(fields, file.name);
   fields.push_back(JsonOnly("ok", true));
-  fields.push_back(JsonOnly("mpeg_audio", HasStream(file)));
-  if (HasStream(file)) {
-    fields.push_back(StreamFields(file));
-    fields.push_back(FlagFields(info));
-    fields.push_back(RecordLengthFields(info));
-  } else {
-    fields.push_back(NotMpegFields(probe));
-  }
-  if (const auto length = file.recordRead ? vtinspect::DerivePlayLength(probe, info) : std::nullopt)
-    fields.push_back(LengthFields(file, *length));
+  fields.push_back(JsonOnly("mpeg_audio", probe.frame.has_value()));
+  add(AudioFields(file));
+  add(ShownTextFields(file, encoding));
   fields.push_back(Both("container", std::string(ContainerName(probe.WhichContainer())), "container",
                         ContainerWords(probe)));
-  const std::uint64_t size = probe.readable ? probe.size : std::uint64_t(info.FileSize);
+  const std::uint64_t size = probe.readable ? probe.size : std::uint64_t(file.info.FileSize);
   fields.push_back(Both("size", Signed(size), "size", std::to_string(size) + " bytes"));
-  fields.push_back(JsonOnly("id3v2", probe.id3v2.has_value()));
-  fields.push_back(Id3v2Fields(probe));
-  for (Field& field : RiffFields(probe)) fields.push_back(std::move(field));
+  fields.push_back(RecordFields(file));
+  add(Id3v2Fields(file));
+  add(RiffFields(probe));
+  add(TrailerFields(file));
   fields.push_back(Id3v1Fields(file, encoding));
   fields.push_back(HeadInfoFields(probe, encoding));
   fields.push_back(ModuleInfoFields(file, encoding));

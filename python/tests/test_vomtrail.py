@@ -1,6 +1,7 @@
 """The Python bindings against the real library and the committed samples.
 
 VOMTRAIL_LIBRARY names the library under test (else the system's is used),
+VOMTRAIL_INSPECT_LIBRARY the inspection's library (else the one beside it),
 VOMTRAIL_SAMPLES the samples folder, VOMTRAIL_WRONG_VERSION_LIBRARY a
 library that answers another version, VOMTRAIL_VERSION the version the
 build gave the module and VOMTRAIL_INFO_IDS_HEADER the C table of INFO ids.
@@ -198,6 +199,29 @@ class LongPathTests(unittest.TestCase):
         self.assertEqual(vomtrail.read(path).Title, b"Deep")
         with open(path, "rb") as f:
             self.assertEqual(f.read()[-125:-121], b"Deep")
+
+
+class InspectTests(unittest.TestCase):
+    """vomtrail.inspect() against the samples: the report `vomtrail info
+    --json` prints, as a dict."""
+
+    def test_the_report_of_each_sample(self):
+        mp3 = vomtrail.inspect(os.path.join(SAMPLES, "tone-vbr.mp3"))
+        self.assertEqual((mp3["title"], mp3["title_source"], mp3["track"]), ("Sample tone", "id3v2", 3))
+        self.assertEqual((mp3["seconds_source"], mp3["gapless"], mp3["encoder"]), ("xing", True, "LAME3.100"))
+        self.assertEqual(mp3["record"]["frames"], vomtrail.read(os.path.join(SAMPLES, "tone-vbr.mp3")).FrameCount)
+        self.assertEqual(mp3["id3v2_tags"][0]["title"], ["Sample tone"])
+        wave = vomtrail.inspect(os.path.join(SAMPLES, "tone-mp3.wav"))
+        self.assertEqual((wave["title"], wave["title_source"], wave["seconds_source"]), ("WAVE tone", "info", "fact"))
+        self.assertEqual(vomtrail.inspect(os.path.join(SAMPLES, "tone.rmp3"))["info"]["ISFT"], "Vom Trail!")
+
+    def test_failures_and_code_pages(self):
+        with self.assertRaises(vomtrail.VomtrailError) as caught:
+            vomtrail.inspect(os.path.join(SAMPLES, "no-such-file.mp3"))
+        self.assertEqual(caught.exception.winerror, 2)
+        with self.assertRaises(ValueError):
+            vomtrail.inspect(os.path.join(SAMPLES, "tone-vbr.mp3"), encoding="no-such-code-page")
+        self.assertEqual(vomtrail.inspect(os.path.join(SAMPLES, "tone.rmp3"), encoding="cp932")["ok"], True)
 
 
 class LibraryTests(unittest.TestCase):

@@ -3,20 +3,22 @@
     info = vomtrail.read("song.mp3")
     info.Title = "New title"          # str in the package's code page, or bytes
     vomtrail.write("song.mp3", info)
+    report = vomtrail.inspect("song.mp3")   # what `vomtrail info --json` shows
 """
 import contextlib
 import ctypes
+import json
 import os
 
 from ._errors import LibraryError, TextCutWarning, VomtrailError
 from ._info import Info, get_encoding, set_encoding
-from ._library import load, library
+from ._library import inspect_library, load, library
 from ._record import (INFO_IDS, KIND_MPEG, KIND_RMP3, KIND_WAVE, MODE_MP3, MODE_RMP3, MODE_WAVE, TAG_ID3V10,
                       TAG_ID3V11, TAG_ID3V2, Str255, TagInfo)
 from ._version import VERSION as __version__
 
 __all__ = [
-    "Info", "VomtrailError", "LibraryError", "TextCutWarning", "read", "write", "version", "load",
+    "Info", "VomtrailError", "LibraryError", "TextCutWarning", "read", "write", "inspect", "version", "load",
     "set_encoding", "get_encoding", "INFO_IDS", "KIND_MPEG", "KIND_RMP3", "KIND_WAVE", "MODE_MP3", "MODE_RMP3",
     "MODE_WAVE", "TAG_ID3V10", "TAG_ID3V11", "TAG_ID3V2", "Str255", "TagInfo",
 ]
@@ -81,6 +83,34 @@ def write(path, info, mode=None):
     info.update_from(record)
     if code != 0:
         raise VomtrailError(code, os.fspath(path))
+
+
+# The inspection's answers beside a report (Win32 codes).
+_INVALID_PARAMETER, _INSUFFICIENT_BUFFER = 87, 122
+
+
+def inspect(path, encoding=None):
+    """What `vomtrail info --json` shows of the file, as a dict: the true
+    length, bitrate and texts with their sources ("seconds" and
+    "seconds_source", "title" and "title_source", ...), the module's own
+    figures under "record", and every tag's contents ("id3v2_tags", "apev2",
+    "id3v1", "info"). encoding is the code page of ID3v1 and INFO texts that
+    are not UTF-8 (default: the package's). Raises VomtrailError when the
+    file cannot be read, ValueError for an encoding the system does not
+    know."""
+    function = inspect_library().VtInspectJson
+    name = os.fsencode(path)
+    code_page = (encoding or get_encoding()).encode("ascii")
+    needed = ctypes.c_size_t(0)
+    code = function(name, code_page, None, 0, ctypes.byref(needed))
+    while code == _INSUFFICIENT_BUFFER:  # again if the file grew in between
+        buffer = ctypes.create_string_buffer(needed.value)
+        code = function(name, code_page, buffer, needed.value, ctypes.byref(needed))
+    if code == _INVALID_PARAMETER:
+        raise ValueError("unknown encoding %r" % (encoding or get_encoding()))
+    if code != 0:
+        raise VomtrailError(code, os.fspath(path))
+    return json.loads(buffer.value.decode("utf-8"))
 
 
 def version():

@@ -13,8 +13,12 @@ from ._record import Str255, TagInfo
 from ._version import VERSION
 
 SONAME = "libvomtrail.so.1"
+# The inspection's report (inspect()) comes from a library of its own,
+# installed beside the module.
+INSPECT_SONAME = "libvomtrail-inspect.so.1"
 
 _library = None
+_inspect_library = None
 
 
 def _candidates(path):
@@ -65,3 +69,40 @@ def library():
     if _library is None:
         load()
     return _library
+
+
+def _inspect_candidates():
+    if os.environ.get("VOMTRAIL_INSPECT_LIBRARY"):
+        return [os.environ["VOMTRAIL_INSPECT_LIBRARY"]]
+    candidates = []
+    module = getattr(_library, "_name", None) or ""
+    if os.sep in module:
+        candidates.append(os.path.join(os.path.dirname(module), INSPECT_SONAME))
+    found = ctypes.util.find_library("vomtrail-inspect")
+    return candidates + ([found] if found else []) + [INSPECT_SONAME]
+
+
+def inspect_library():
+    """libvomtrail-inspect, found beside the module (which is loaded and
+    checked first), else from $VOMTRAIL_INSPECT_LIBRARY or where the system
+    finds it."""
+    global _inspect_library
+    if _inspect_library is None:
+        library()
+        tried = []
+        for candidate in _inspect_candidates():
+            try:
+                lib = ctypes.CDLL(candidate)
+                function = lib.VtInspectJson
+            except (OSError, AttributeError) as error:
+                tried.append(str(error))
+                continue
+            function.argtypes = [ctypes.c_char_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_size_t,
+                                 ctypes.POINTER(ctypes.c_size_t)]
+            function.restype = ctypes.c_int32
+            _inspect_library = lib
+            break
+        else:
+            raise LibraryError("libvomtrail-inspect not found (%s); install it or set VOMTRAIL_INSPECT_LIBRARY"
+                               % "; ".join(tried))
+    return _inspect_library

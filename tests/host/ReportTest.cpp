@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "FileProbe.h"
+#include "FileInspection.h"
 #include "Record.h"
 #include "report/FileReport.h"
 #include "report/JsonRenderer.h"
@@ -14,11 +14,6 @@ namespace vthost {
 namespace {
 
 using Shape = Field::Shape;
-
-vtinspect::FileProbe ProbeMemory(const std::string& bytes) {
-  vtinspect::MemoryBytes source(bytes);
-  return vtinspect::ProbeBytes(source);
-}
 
 TEST(ReportRenderers, EveryShapeInBothForms) {
   const Report report{
@@ -44,60 +39,80 @@ TEST(ReportRenderers, EveryShapeInBothForms) {
             R"("size":42,"tag":{"title":"T\n","track":null}})");
 }
 
-// An MPEG-1 Layer III stream of 10 frames (a LAME Info header) with an
-// ID3v1.1 block, and the record GetInfo gives for it.
+// An MPEG-1 Layer III stream of 10 frames (a LAME Info header) behind an
+// ID3v2 tag with a title, with an ID3v1 block whose track byte is 0 and
+// genre 255, and the record GetInfo gives for it.
 struct Mp3File {
-  std::string bytes = std::string("\xFF\xFB\x90\x44", 4) + std::string(32, '\0') + "Info" +
+  std::string bytes = std::string(
+                          "ID3\x03\0\0\0\0\0\x0C"
+                          "TIT2\0\0\0\x02\0\0\0V",
+                          22) +
+                      std::string("\xFF\xFB\x90\x44", 4) + std::string(32, '\0') + "Info" +
                       std::string("\0\0\0\x01\0\0\0\x0A", 8) + std::string(4180 - 48, '\0') + "TAG" +
-                      std::string(125, '\0');
+                      std::string("Title", 5) + std::string(119, '\0') + "\xFF";
   TagInfo info = FreshRecord();
   Mp3File() {
     info.MpegFamily = info.MpegVersion = 1;
     info.Layer = 3;
     info.Bitrate = 128000;
     info.SampleRate = 44100;
-    info.ChannelMode = 0x4;
-    info.Original = 1;
     info.Duration = 1;
     info.FrameCount = 9;
     info.HasTag = 1;
     info.TagKind = VT_TAG_ID3V11;
-    info.Track = 3;
+    info.Track = 0;
     Store(info.Items[VT_ITEM_TITLE], "Title");
-    Store(info.Items[VT_ITEM_YEAR], "1999");
-    Store(info.Items[VT_ITEM_GENRE], "\x11");
+    Store(info.Items[VT_ITEM_GENRE], "\xFF");
   }
 };
 
-TEST(FileReport, AnMp3FileInBothForms) {
+TEST(FileReport, TrueFiguresOnTopAndTheRecordApart) {
   const Mp3File file;
-  const auto probe = ProbeMemory(file.bytes);
+  vtinspect::MemoryBytes source(file.bytes);
+  const auto inspection = vtinspect::InspectBytes(source);
   const std::string name = "song.mp3";
-  const Report report = DescribeFile({name, file.info, true, probe}, "CP1252");
+  const Report report = DescribeFile({name, file.info, true, inspection.probe, inspection}, "CP1252");
   EXPECT_EQ(RenderText(report),
             "song.mp3\n"
             "  stream     MPEG-1 layer 3, 128 kbit/s, 44100 Hz, joint stereo (mode extension 0)\n"
             "  flags      crc no, padding 0, private 0, copyright 0, original 1, emphasis 0\n"
-            "  length     0.26 s (10 frames from the LAME Info header), constant bitrate\n"
-            "  container  MPEG stream\n"
-            "  size       4308 bytes\n"
-            "  ID3v1      version 1.1\n"
-            "  title      Title\n"
-            "  artist     \n"
-            "  album      \n"
-            "  year       1999\n"
-            "  comment    \n"
-            "  track      3\n"
-            "  genre      17 (Rock)\n");
-  EXPECT_EQ(
-      RenderJson(report),
-      R"({"audio_bytes":4180,"bitrate":128000,"channel_mode":"joint stereo","container":"mpeg",)"
-      R"("copyright":false,"counted_frames":10,"crc":false,"duration":1,"emphasis":0,"file":"song.mp3",)"
-      R"("frames":9,"id3v1":{"album":"","artist":"","comment":"","genre":17,"genre_name":"Rock",)"
-      R"("title":"Title","track":3,"version":"1.1","year":"1999"},"id3v2":false,"id3v2_tag":null,)"
-      R"("info":{},"info_head":[],"layer":3,"length":"0:01","mode_extension":0,"mpeg":"1",)"
-      R"("mpeg_audio":true,"ok":true,"original":true,"padding":false,"private":false,)"
-      R"("sample_rate":44100,"seconds":0.26,"seconds_source":"info","size":4308,"vbr":false})");
+            "  length     0.26 s (10 frames from the LAME Info header)\n"
+            "  title      V  (ID3v2)\n"
+            "  container  MPEG stream behind an ID3v2 tag\n"
+            "  size       4330 bytes\n"
+            "  record     MPEG-1 layer 3, 128 kbit/s, 44100 Hz, 1 s, 9 frames (the module's figures)\n"
+            "  ID3v2      version 2.3.0, 22 bytes: 1 frame, 0 bytes of padding\n"
+            "    title    V\n"
+            "  ID3v1      version 1.0\n"
+            "    title    Title\n"
+            "    artist   \n"
+            "    album    \n"
+            "    year     \n"
+            "    comment  \n"
+            "    genre    none\n");
+  const std::string json = RenderJson(report);
+  for (const char* member :
+       {R"("bitrate":128000,"bitrate_source":"frame")", R"("duration":0)", R"("frames":10)",
+        R"("seconds":0.26)", R"("seconds_source":"info")", R"("title":"V","title_source":"id3v2")",
+        R"("genre":null,"genre_name":null)", R"("track":null)", R"("vbr":false)",
+        R"("record":{"bitrate":128000,"duration":1,"frames":9,"layer":3,"length":"0:01","mpeg":"1",)"
+        R"("sample_rate":44100,"stream":true,"vbr":false})"})
+    EXPECT_NE(json.find(member), std::string::npos) << member << " in " << json;
+}
+
+// A file the module refuses (2 GiB or more) is shown from the inspection,
+// its ID3v1 block included, with the refusal named.
+TEST(FileReport, WithoutARecord) {
+  const Mp3File file;
+  vtinspect::MemoryBytes source(file.bytes);
+  const auto inspection = vtinspect::InspectBytes(source);
+  const std::string name = "huge.mp3";
+  const Report report =
+      DescribeFile({name, FreshRecord(), false, inspection.probe, inspection, "too large"}, "CP1252");
+  const std::string text = RenderText(report);
+  EXPECT_NE(text.find("  record     none: too large\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("    title    Title\n"), std::string::npos) << text;
+  EXPECT_NE(RenderJson(report).find(R"("record":null,"record_refusal":"too large")"), std::string::npos);
 }
 
 // A WAVE file whose data size is so small that the module's INFO scan, from
@@ -109,9 +124,11 @@ TEST(FileReport, TextsTheModuleFoundInTheHeadListAreShownOnce) {
   TagInfo info = FreshRecord();
   Store(info.Items[InfoItemOf("INAM")], "Head");
   Store(info.Items[InfoItemOf("IART")], "Other");
-  const auto probe = ProbeMemory(bytes);
+  vtinspect::MemoryBytes source(bytes);
+  const auto inspection = vtinspect::InspectBytes(source);
   const std::string name = "w.wav";
-  const std::string text = RenderText(DescribeFile({name, info, true, probe}, "CP1252"));
+  const std::string text =
+      RenderText(DescribeFile({name, info, true, inspection.probe, inspection}, "CP1252"));
   EXPECT_NE(text.find("  INFO INAM  Head  (list before the audio)\n"), std::string::npos) << text;
   EXPECT_NE(text.find("  INFO ICMT  Own  (list before the audio)\n"), std::string::npos) << text;
   EXPECT_NE(text.find("  INFO IART  Other  (list before the audio)\n"), std::string::npos) << text;

@@ -63,6 +63,27 @@ TEST(FileProbe, RiffAudioIsTakenAtItsDataChunk) {
   EXPECT_EQ(probe.frameOffset, 20u);
 }
 
+// Players find the first frame past bytes that are not audio: a header
+// there counts when three more of its stream follow at the frame lengths.
+TEST(FileProbe, FirstFramePastJunkAsPlayersFindIt) {
+  std::string junk(800, 'j');
+  junk.replace(100, 4, std::string("\xFF\xFB\x90\x00", 4));  // a header no frame follows
+  std::string frames;
+  for (int i = 0; i < 4; ++i) frames += kFrame;
+  const FileProbe probe = Probe(junk + frames);
+  ASSERT_TRUE(probe.frame);
+  EXPECT_EQ((std::tuple{probe.frameOffset, probe.skipped}), (std::tuple{800u, 800u}));
+  // Frames that end the file need no followers; a lone header in junk is no frame.
+  EXPECT_EQ(Probe(junk + kFrame).frameOffset, 800u);
+  EXPECT_FALSE(Probe(junk).frame);
+  // A lone header where the first frame belongs gives way to a confirmed one.
+  EXPECT_EQ(Probe(junk.substr(100) + frames).frameOffset, 700u);
+  // Behind a stack of two ID3v2 tags.
+  const std::string tag = FileBuilder().Text("ID3").Bytes({3, 0, 0, 0, 0, 0, 10}).Zeros(10).Get();
+  const FileProbe stacked = Probe(tag + tag + frames);
+  EXPECT_EQ((std::tuple{stacked.tagsEnd, stacked.frameOffset, stacked.skipped}), (std::tuple{40u, 40u, 0u}));
+}
+
 TEST(FileProbe, SaysWhatOtherFilesLookLike) {
   EXPECT_EQ(Probe("\x89PNG\r\n\x1a\n....").looksLike, "a PNG image");
   EXPECT_EQ(Probe("fLaC....").looksLike, "FLAC audio");

@@ -99,13 +99,62 @@ TEST(MpegFrame, FrameCountNeedsItsFlagAndItsBytes) {
   EXPECT_FALSE(FindFrameCountHeader(elsewhere, *DecodeFrameHeader(elsewhere)));
 }
 
+TEST(MpegFrame, FrameLengths) {
+  EXPECT_EQ(FrameLength(*Decode(0xFB, 0x90)), 417u);      // MPEG-1 Layer III, 128 kbit/s, 44100 Hz
+  EXPECT_EQ(FrameLength(*Decode(0xFB, 0x92)), 418u);      // with the padding slot
+  EXPECT_EQ(FrameLength(*Decode(0xFF, 0x98)), 4u * 108);  // Layer I: 4-byte slots, 288 kbit/s at 32000 Hz
+  EXPECT_EQ(FrameLength(*Decode(0xF5, 0x88)), 144u * 64 / 16);  // MPEG-2 Layer II: 1152 samples
+  EXPECT_EQ(FrameLength(*Decode(0xF3, 0x88)), 72u * 64 / 16);   // MPEG-2 Layer III: 576 samples
+  EXPECT_EQ(FrameLength(*Decode(0xFB, 0x00)), 0u);              // free format
+}
+
+// LAME's extension behind the Xing fields: the encoder, its method, the
+// delay and padding in 12 bits each, the preset in 11.
+TEST(MpegFrame, LameExtension) {
+  const auto lame = [](std::string_view encoder, std::uint8_t method, std::uint16_t preset) {
+    return FileBuilder()
+        .Text(encoder)
+        .Bytes({method})
+        .Zeros(11)
+        .Bytes({0x24, 0x04, 0xC8, 0, 0, static_cast<std::uint8_t>(preset >> 8),
+                static_cast<std::uint8_t>(preset)})
+        .Zeros(8)
+        .Get();
+  };
+  const auto tag = ParseLameTag(lame("LAME3.100", 4, 480));
+  ASSERT_TRUE(tag);
+  EXPECT_EQ((std::tuple{tag->encoder, tag->delay, tag->padding, tag->Settings()}),
+            (std::tuple{std::string("LAME3.100"), 576u, 1224u, std::string("-V 2")}));
+  EXPECT_EQ(ParseLameTag(lame("LAME3.100", 1, 128))->Settings(), "-b 128");
+  EXPECT_EQ(ParseLameTag(lame("LAME3.90 ", 2, 160))->Settings(), "--abr 160");
+  EXPECT_EQ(ParseLameTag(lame("LAME3.90 ", 3, 1001))->Settings(), "--preset standard");
+  EXPECT_EQ(ParseLameTag(lame("LAME3.90 ", 3, 1001))->encoder, "LAME3.90");
+  EXPECT_EQ(ParseLameTag(lame("Lavc60.31", 0, 0))->Settings(), "");
+  EXPECT_FALSE(ParseLameTag(lame("XYZW1.000", 4, 480)));  // another encoder's bytes
+  // Found behind the Xing fields the flags announce.
+  const std::string frame = FileBuilder()
+                                .Bytes({0xFF, 0xFB, 0x90, 0x00})
+                                .Zeros(32)
+                                .Text("Xing")
+                                .Be32(0x03)
+                                .Be32(10)
+                                .Be32(5000)
+                                .Text(lame("LAME3.100", 4, 480))
+                                .Get();
+  const auto found = FindFrameCountHeader(frame, *DecodeFrameHeader(frame));
+  ASSERT_TRUE(found && found->lame);
+  EXPECT_EQ((std::tuple{found->frames, found->bytes, found->lame->delay}),
+            (std::tuple{10u, std::optional<std::uint32_t>{5000}, 576u}));
+}
+
 TEST(MpegFrame, VbriCountAtFourteen) {
   FileBuilder frame;
-  frame.Bytes({0xFF, 0xFB, 0x90, 0x00}).Zeros(32).Text("VBRI").Zeros(10).Be32(4321).Zeros(100);
+  frame.Bytes({0xFF, 0xFB, 0x90, 0x00}).Zeros(32).Text("VBRI").Zeros(6).Be32(9999).Be32(4321).Zeros(100);
   const auto found = FindFrameCountHeader(frame.Get(), *DecodeFrameHeader(frame.Get()));
   ASSERT_TRUE(found);
   EXPECT_EQ(found->kind, FrameCountKind::Vbri);
   EXPECT_EQ(found->frames, 4321u);
+  EXPECT_EQ(found->bytes, 9999u);
 }
 
 }  // namespace

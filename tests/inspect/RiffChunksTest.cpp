@@ -27,6 +27,28 @@ std::string Fmt(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate, s
   return FileBuilder().Le16(tag).Le16(channels).Le32(rate).Le32(byteRate).Le16(1).Le16(16).Get();
 }
 
+// sox writes WAVE_FORMAT_EXTENSIBLE: the audio's format is the subformat.
+TEST(RiffChunks, ExtensibleFormatAndFactChunk) {
+  const std::string extensible = FileBuilder()
+                                     .Text(Fmt(kFormatExtensible, 3, 44100, 396900))
+                                     .Le16(22)
+                                     .Le16(24)
+                                     .Le32(7)
+                                     .Le16(kFormatPcm)
+                                     .Text("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71")
+                                     .Get();
+  FileBuilder chunks;
+  chunks.Chunk("fmt ", extensible).Chunk("fact", FileBuilder().Le32(1324105).Get()).Chunk("data", "abcd");
+  const RiffFacts facts = Walk(Riff("WAVE", chunks));
+  ASSERT_TRUE(facts.format);
+  EXPECT_EQ(facts.format->Audio(), kFormatPcm);
+  EXPECT_EQ(facts.factSamples, 1324105u);
+  // A plain format is its own audio format, whatever follows it.
+  FileBuilder plain;
+  plain.Chunk("fmt ", Fmt(kFormatMpegLayer3, 2, 44100, 16000)).Chunk("data", "abcd");
+  EXPECT_EQ(Walk(Riff("WAVE", plain)).format->Audio(), kFormatMpegLayer3);
+}
+
 TEST(RiffChunks, WaveWithAHeadListBeforeTheAudio) {
   FileBuilder chunks;
   chunks.Chunk("fmt ", Fmt(kFormatMpegLayer3, 2, 44100, 16000));
