@@ -23,6 +23,7 @@ CLI::App* AddInfo(CLI::App& app, InfoOptions& info) {
       ->add_option("--encoding", info.encoding,
                    "Code page of texts that are not UTF-8 (any iconv name, e.g. CP932)")
       ->capture_default_str();
+  AddJobs(*command, info.jobs);
   command->add_option("PATH", info.paths, "Files, or folders to walk for files")->required();
   command->footer(kExitCodes);
   return command;

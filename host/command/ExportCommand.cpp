@@ -27,7 +27,7 @@ int RunExport(const ExportOptions& options) {
     const FileLook file = LookAtFile(list.files[i]);
     if (file.failure) return Outcome{"", *file.failure};
     const TableRow row =
-        RowOfFile(file.path, file.info, file.recordRead, file.probe, file.stamp, options.encoding);
+        RowOfFile(file.path, file.info, file.recordRead, file.inspection.probe, file.stamp, options.encoding);
     return Outcome{options.json ? JsonText(row) : CsvText(row), ""};
   };
   const std::function<void(std::size_t, Outcome &&)> show = [&](std::size_t i, Outcome&& outcome) {

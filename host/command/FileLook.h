@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "FileProbe.h"
+#include "FileInspection.h"
 #include "TagInfo.h"
 #include "system/FileStamp.h"
 
@@ -16,8 +16,8 @@ namespace vthost {
 
 struct FileLook {
   std::filesystem::path path;
-  std::string name;  // as the command shows it
-  vtinspect::FileProbe probe;
+  std::string name;                      // as the command shows it
+  vtinspect::FileInspection inspection;  // the probe and the tags; no play length
   TagInfo info{};
   std::uint32_t code = 0;              // GetInfo's, or why the module was not asked
   bool recordRead = false;             // GetInfo filled `info`
@@ -28,5 +28,12 @@ struct FileLook {
 // A file that is not MPEG audio has no failure: what it is shows as such,
 // whatever the module made of its bytes.
 FileLook LookAtFile(const std::filesystem::path& path);
+
+// The inspection of a file through one open (ReadOnlyFile: its stamp comes
+// with it) and one read of each end (HeadAndTail); nothing for a path that
+// is no regular file or cannot be opened.
+vtinspect::FileInspection InspectOnce(const std::filesystem::path& path,
+                                      const vtinspect::InspectOptions& options,
+                                      std::optional<FileStamp>* stamp = nullptr);
 
 }  // namespace vthost

@@ -63,7 +63,7 @@ RowPlan PlanRow(const TableRow& wanted, const ImportOptions& options) {
     return plan;
   }
   const TableRow now =
-      RowOfFile(file.path, file.info, file.recordRead, file.probe, file.stamp, options.encoding);
+      RowOfFile(file.path, file.info, file.recordRead, file.inspection.probe, file.stamp, options.encoding);
   plan.changes = ChangedCells(now, wanted);
   if (plan.changes.empty()) return plan;
   if (!options.force)

@@ -72,7 +72,7 @@ fs::path NewName(const Pattern& pattern, const FieldValues& values, const fs::pa
 WantedName Want(const Found& found, const Pattern& pattern, const std::string& encoding) {
   const FileLook file = LookAtFile(found.file);
   if (file.failure) return {found.file, std::nullopt, *file.failure, std::nullopt};
-  FieldValues values = TagFields(file.info, file.recordRead, file.probe, encoding);
+  FieldValues values = TagFields(file.info, file.recordRead, file.inspection, encoding);
   values.merge(PathFields(found.file));
   if (const auto empty = pattern.EmptyFields(values); !empty.empty()) {
     std::string words;

@@ -1,33 +1,45 @@
 #include "patterns/FileFields.h"
 
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <utility>
+
 #include "Blanks.h"
-#include "Genres.h"
 #include "Record.h"
+#include "report/FileView.h"
+#include "report/ShownTexts.h"
 #include "system/FileNames.h"
 #include "system/TextCodec.h"
 
 namespace vthost {
 namespace {
 
-// The ID3v1 field and the INFO id that mean the same.
-struct TagField {
-  const char* name;
-  int id3v1Item;  // -1: not an ID3v1 text
-  const char* infoId;
-};
-
-constexpr TagField kTagFields[] = {
-    {"title", VT_ITEM_TITLE, "INAM"}, {"artist", VT_ITEM_ARTIST, "IART"},   {"album", VT_ITEM_ALBUM, "IPRD"},
-    {"year", VT_ITEM_YEAR, "ICRD"},   {"comment", VT_ITEM_COMMENT, "ICMT"}, {"genre", -1, "IGNR"},
-};
+// The keys of the shown texts and the fields they fill.
+constexpr std::pair<std::string_view, const char*> kShownFields[] = {
+    {"title", "title"}, {"artist", "artist"}, {"album", "album"},    {"date", "year"},
+    {"track", "track"}, {"genre", "genre"},   {"comment", "comment"}};
 
 std::string Shown(std::string_view bytes, const std::string& encoding) {
   return ToDisplay(vtinspect::WithoutTrailingBlanks(bytes), encoding);
 }
 
+std::optional<std::string> TextOfScalar(const Scalar& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* number = std::get_if<std::int64_t>(&value)) return std::to_string(*number);
+  return std::nullopt;
+}
+
+// "2001-05-12" gives 2001; a date that does not start with a year is kept.
+std::string YearOf(const std::string& date) {
+  const bool year = date.size() >= 4 && std::all_of(date.begin(), date.begin() + 4,
+                                                    [](unsigned char c) { return std::isdigit(c) != 0; });
+  return year ? date.substr(0, 4) : date;
+}
+
 }  // namespace
 
-FieldValues TagFields(const TagInfo& info, bool recordRead, const vtinspect::FileProbe& probe,
+FieldValues TagFields(const TagInfo& info, bool recordRead, const vtinspect::FileInspection& inspection,
                       const std::string& encoding) {
   FieldValues values;
   // INFO texts: those the module read behind the audio, then the list before
@@ -37,22 +49,19 @@ FieldValues TagFields(const TagInfo& info, bool recordRead, const vtinspect::Fil
       if (known.item != VT_ITEM_IID3 && info.Items[known.item].Length != 0)
         if (std::string text = Shown(TextOf(info.Items[known.item]), encoding); !text.empty())
           values.emplace(known.id, std::move(text));
-  if (probe.riff)
-    for (const vtinspect::InfoText& head : probe.riff->headInfo)
+  if (inspection.probe.riff)
+    for (const vtinspect::InfoText& head : inspection.probe.riff->headInfo)
       if (std::string text = Shown(head.bytes, encoding); !text.empty())
         values.emplace(head.id, std::move(text));
 
-  const bool id3v1 = recordRead && info.HasTag;
-  for (const TagField& field : kTagFields) {
-    std::string text;
-    if (id3v1 && field.id3v1Item >= 0) text = Shown(TextOf(info.Items[field.id3v1Item]), encoding);
-    if (id3v1 && field.id3v1Item < 0)
-      if (const auto name = vtinspect::GenreName(GenreNumber(info))) text = std::string(*name);
-    if (text.empty())
-      if (const auto found = values.find(field.infoId); found != values.end()) text = found->second;
-    if (!text.empty()) values.emplace(field.name, std::move(text));
-  }
-  if (id3v1 && info.Track != kNoTrack && info.Track > 0) values.emplace("track", std::to_string(info.Track));
+  const std::string noName;
+  const FileView view{noName, info, recordRead, inspection.probe, inspection};
+  for (const Field& shown : ShownTextFields(view, encoding))
+    for (const Field& member : shown.members)
+      for (const auto& [key, field] : kShownFields)
+        if (member.key == key)
+          if (auto text = TextOfScalar(member.value); text && !text->empty())
+            values[field] = key == "date" ? YearOf(*text) : *text;
   return values;
 }
 

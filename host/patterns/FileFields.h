@@ -5,20 +5,19 @@
 #include <filesystem>
 #include <string>
 
-#include "FileProbe.h"
+#include "FileInspection.h"
 #include "TagInfo.h"
 #include "patterns/FieldNames.h"
 
 namespace vthost {
 
-// A tag field comes from the ID3v1 block when the file has one and the field
-// is not empty there, else from the INFO id of the same meaning (INAM for
-// the title, ...), behind the audio or in the list before it. The genre is
-// the name of the ID3v1 genre number where it has one; the track is there
-// only for an ID3v1.1 block with a track. `recordRead` says whether GetInfo
-// filled `info`; without it only INFO texts before the audio and the path
-// give values.
-FieldValues TagFields(const TagInfo& info, bool recordRead, const vtinspect::FileProbe& probe,
+// The tag fields are the texts players show (report/ShownTexts.h): each from
+// the first of the ID3v2 tag, the APEv2 tag, the ID3v1 block and the RIFF
+// INFO texts that has it; {year} is the first four digits of the date, and
+// {track} the track's number. An INFO id stands for its own text, behind
+// the audio or, where the module found none, in the list before it.
+// `recordRead` says whether GetInfo filled `info`.
+FieldValues TagFields(const TagInfo& info, bool recordRead, const vtinspect::FileInspection& inspection,
                       const std::string& encoding);
 
 // filename "03 Song.mp3", stem "03 Song", ext "mp3", dir "music/Album" (the

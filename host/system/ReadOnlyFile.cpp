@@ -33,4 +33,22 @@ std::string ReadOnlyFile::Read(std::uint64_t offset, std::size_t count) {
   return last_.bytes.substr(0, count);
 }
 
+std::size_t ReadOnlyFile::ReadInto(std::uint64_t offset, char* out, std::size_t count) {
+  const std::uint64_t size = Size();
+  if (offset >= size) return 0;
+  count = static_cast<std::size_t>(std::min<std::uint64_t>(count, size - offset));
+  for (const Window* window : {&head_, &last_})
+    if (window->Holds(offset, count)) {
+      window->bytes.copy(out, count, static_cast<std::size_t>(offset - window->start));
+      return count;
+    }
+  return ReadAt(offset, out, count);
+}
+
+std::string ReadOnlyFile::ReadAt(std::uint64_t offset, std::size_t count) {
+  std::string bytes(count, '\0');
+  bytes.resize(ReadAt(offset, bytes.data(), count));
+  return bytes;
+}
+
 }  // namespace vthost

@@ -27,18 +27,16 @@ void ReadOnlyFile::CloseHandle() {
   handle_ = -1;
 }
 
-std::string ReadOnlyFile::ReadAt(std::uint64_t offset, std::size_t count) {
-  std::string bytes(count, '\0');
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, char* out, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
-    const ssize_t n = ::pread(static_cast<int>(handle_), bytes.data() + done, count - done,
-                              static_cast<off_t>(offset + done));
+    const ssize_t n =
+        ::pread(static_cast<int>(handle_), out + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<std::size_t>(n);
   }
-  bytes.resize(done);
-  return bytes;
+  return done;
 }
 
 }  // namespace vthost

@@ -43,8 +43,7 @@ void ReadOnlyFile::CloseHandle() {
   handle_ = -1;
 }
 
-std::string ReadOnlyFile::ReadAt(std::uint64_t offset, std::size_t count) {
-  std::string bytes(count, '\0');
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, char* out, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
     OVERLAPPED at{};
@@ -53,11 +52,10 @@ std::string ReadOnlyFile::ReadAt(std::uint64_t offset, std::size_t count) {
     at.OffsetHigh = static_cast<DWORD>(position >> 32);
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-    if (::ReadFile(Handle(handle_), bytes.data() + done, want, &got, &at) == 0 || got == 0) break;
+    if (::ReadFile(Handle(handle_), out + done, want, &got, &at) == 0 || got == 0) break;
     done += got;
   }
-  bytes.resize(done);
-  return bytes;
+  return done;
 }
 
 }  // namespace vthost
