@@ -45,14 +45,27 @@ std::size_t RunInOrder(std::size_t count, unsigned jobs, const std::function<Res
   std::condition_variable ready, room;
   std::size_t next = 0, consumed = 0;
   bool stopping = false;
+  // Who sleeps: a wake-up costs a system call and a switch of threads, so
+  // the consumer is woken only for the item it waits on, and a worker only
+  // when one waits for room.
+  bool consumerWaits = false;
+  unsigned workersWaiting = 0;
 
   const auto work = [&] {
     for (;;) {
       std::size_t i;
       {
         std::unique_lock lock(mutex);
-        room.wait(lock, [&] { return stopping || next >= count || next < consumed + window; });
-        if (stopping || next >= count) return;
+        const auto free = [&] { return stopping || next >= count || next < consumed + window; };
+        if (!free()) {
+          ++workersWaiting;
+          room.wait(lock, free);
+          --workersWaiting;
+        }
+        if (stopping || next >= count) {
+          if (consumerWaits) ready.notify_one();  // it may wait for nothing more
+          return;
+        }
         if (stop()) {
           stopping = true;
           ready.notify_all();
@@ -68,43 +81,52 @@ std::size_t RunInOrder(std::size_t count, unsigned jobs, const std::function<Res
         slot.error = std::current_exception();
       }
       slot.done = true;
-      {
-        std::lock_guard lock(mutex);
-        slots[i % window] = std::move(slot);
-      }
-      ready.notify_all();
+      std::lock_guard lock(mutex);
+      slots[i % window] = std::move(slot);
+      if (consumerWaits && i == consumed) ready.notify_one();
     }
   };
   std::vector<std::thread> threads;
   for (unsigned t = 0; t < jobs; ++t) threads.emplace_back(work);
 
+  // The consumer takes every finished item in a row at once, and hands them
+  // on without the lock.
   std::exception_ptr failure;
+  std::vector<Slot> batch;
   for (;;) {
-    Slot slot;
+    batch.clear();
     {
       std::unique_lock lock(mutex);
-      ready.wait(lock, [&] {
+      const auto any = [&] {
         return slots[consumed % window].done || (consumed >= next && (stopping || next >= count));
-      });
-      if (!slots[consumed % window].done) break;  // nothing started is left
-      slot = std::move(slots[consumed % window]);
-      slots[consumed % window] = Slot{};
-    }
-    if (!failure) {
-      try {
-        if (slot.error) std::rethrow_exception(slot.error);
-        consume(consumed, std::move(*slot.result));
-      } catch (...) {
-        failure = std::current_exception();
-        std::lock_guard lock(mutex);
-        stopping = true;
+      };
+      if (!any()) {
+        consumerWaits = true;
+        ready.wait(lock, any);
+        consumerWaits = false;
       }
+      for (std::size_t i = consumed; slots[i % window].done && batch.size() < window; ++i) {
+        batch.push_back(std::move(slots[i % window]));
+        slots[i % window] = Slot{};
+      }
+      if (batch.empty()) break;  // nothing started is left
     }
-    {
-      std::lock_guard lock(mutex);
-      ++consumed;
+    std::size_t at = consumed;  // consumed itself changes under the lock only
+    for (Slot& slot : batch) {
+      if (!failure) {
+        try {
+          if (slot.error) std::rethrow_exception(slot.error);
+          consume(at, std::move(*slot.result));
+        } catch (...) {
+          failure = std::current_exception();  // what runs still is taken, not shown
+        }
+      }
+      ++at;
     }
-    room.notify_all();
+    std::lock_guard lock(mutex);
+    consumed = at;
+    if (failure) stopping = true;
+    if (workersWaiting != 0 || failure) room.notify_all();
   }
   for (std::thread& thread : threads) thread.join();
   if (failure) std::rethrow_exception(failure);
