@@ -101,6 +101,19 @@ VT_API std::int32_t VT_CALL VT_ENTRY(SetInfo)(const Str255* fileName, TagInfo* i
   return static_cast<std::int32_t>(failure != 0 ? failure : result);
 }
 
+#if !defined(_WIN32)
+VT_API std::int32_t SetInfoKeepingOld(const Str255* fileName, TagInfo* info, std::int32_t mode,
+                                      const char* keepOldAs) noexcept {
+  std::uint32_t result = 0;
+  const std::uint32_t failure = Guarded([&] {
+    const vomtrail::PathBuffer path = vomtrail::CopyFileName(*fileName);
+    result = vomtrail::SetFileInfo(vomtrail::NativeFileSystem(), path.data(), *info,
+                                   static_cast<std::uint8_t>(mode), keepOldAs);
+  });
+  return static_cast<std::int32_t>(failure != 0 ? failure : result);
+}
+#endif
+
 VT_API Str255* VT_CALL VT_ENTRY(GetVersion)(Str255* buffer) noexcept {
   static constexpr char kVersion[] = VT_VERSION_TEXT;
   buffer->Length = sizeof kVersion - 1;

@@ -25,8 +25,18 @@
  *              as GetInfo would, but returns 0 on success and the Win32
  *              error code on failure instead of throwing.
  *
- * SetInfo, GetVersion and GetInfoResult never let an exception out; C++
- * callers see them declared noexcept.
+ * and one for hosts that keep the old file when they write:
+ *
+ *   SetInfoKeepingOld does what SetInfo does, always through a new file
+ *              that takes the old one's place, and keeps the old file
+ *              itself under the name keepOldAs (a path beside it, that must
+ *              not exist): a backup without a copy. Where no new file can
+ *              take the old one's place (hard links, a folder the caller
+ *              may not write, a name on another file system), it returns
+ *              VT_NOT_SUPPORTED and changes nothing.
+ *
+ * SetInfo, GetVersion, GetInfoResult and SetInfoKeepingOld never let an
+ * exception out; C++ callers see them declared noexcept.
  *
  * Windows hosts that load Vomtrail.dll at run time can use the function
  * pointer types below with GetProcAddress; <windows.h> declares its own
@@ -94,8 +104,12 @@ VT_API Str255* VT_CALL GetVersion(Str255* buffer) VT_NOTHROW;
 /* POSIX library only: the DLL's export table stays GetInfo, SetInfo and
  * GetVersion at ordinals 1 to 3. */
 typedef int32_t (*VtGetInfoResultFn)(const Str255* fileName, TagInfo* info);
+typedef int32_t (*VtSetInfoKeepingOldFn)(const Str255* fileName, TagInfo* info, int32_t mode,
+                                         const char* keepOldAs);
 #ifndef VT_NO_PROTOTYPES
 VT_API int32_t GetInfoResult(const Str255* fileName, TagInfo* info) VT_NOTHROW;
+VT_API int32_t SetInfoKeepingOld(const Str255* fileName, TagInfo* info, int32_t mode,
+                                 const char* keepOldAs) VT_NOTHROW;
 #endif
 #endif
 

@@ -77,7 +77,7 @@ def readers(vomtrail, folder, sample_list):
     ]
 
 
-def measure(vomtrail, folder, count, runs, slow_runs):
+def measure(vomtrail, folder, count, runs, slow_runs, only):
     sample_list = os.path.join(os.path.dirname(folder), "ffprobe-sample.lst")
     with open(sample_list, "w") as f:
         for i, path in enumerate(files_below(folder)):
@@ -89,6 +89,8 @@ def measure(vomtrail, folder, count, runs, slow_runs):
     # for the next reader's warm runs (the collection fits in memory).
     timed([vomtrail, "info", "--json", folder], False, folder)
     for label, short, command, sample in readers(vomtrail, folder, sample_list):
+        if only and not short.startswith(only):
+            continue
         files = sample or count
         fast = label.startswith("vomtrail")
         figures = {}
@@ -129,6 +131,7 @@ def main():
     parser.add_argument("--slow-runs", type=int, default=1)
     parser.add_argument("--append")
     parser.add_argument("--plot-data")
+    parser.add_argument("--only", help="measure only the readers whose plot label starts so, e.g. vomtrail")
     args = parser.parse_args()
     vomtrail = os.path.abspath(os.path.join(args.native, "host", "vomtrail"))
     setinfo_run = os.path.join(args.native, "bench", "setinfo_run")
@@ -136,7 +139,7 @@ def main():
     for count in (int(c) for c in args.counts.split(",")):
         out = os.path.join(args.out, str(count))
         subprocess.run([PYTHON, os.path.join(HERE, "make_collection.py"), out, str(count), setinfo_run], check=True)
-        rows += measure(vomtrail, os.path.join(out, "files"), count, args.runs, args.slow_runs)
+        rows += measure(vomtrail, os.path.join(out, "files"), count, args.runs, args.slow_runs, args.only)
     how_cold = drop_cache(os.path.join(args.out, str(rows[0][2]), "files"))
     command = "python3 bench/run_collection_benchmarks.py " + " ".join(sys.argv[1:])
     text = report(rows, args.runs, args.slow_runs, how_cold, command)

@@ -37,11 +37,18 @@ void CheckProbe(const FileProbe& probe, std::string_view file) {
   if (probe.riff) {
     if (probe.riff->dataOffset)
       FUZZ_CHECK(*probe.riff->dataOffset <= file.size(), "the data chunk starts in the file");
-    for (const InfoText& text : probe.riff->headInfo) {
-      FUZZ_CHECK(
-          text.offset + 8 <= file.size() && file.substr(static_cast<std::size_t>(text.offset), 4) == text.id,
-          "a head text's offset is its sub-chunk's id in the file");
-      FUZZ_CHECK(text.bytes.find('\0') == std::string::npos, "a text ends at its first zero byte");
+    for (const auto* texts : {&probe.riff->headInfo, &probe.riff->tailInfo})
+      for (const InfoText& text : *texts) {
+        FUZZ_CHECK(text.offset + 8 <= file.size() &&
+                       file.substr(static_cast<std::size_t>(text.offset), 4) == text.id,
+                   "a text's offset is its sub-chunk's id in the file");
+        FUZZ_CHECK(text.bytes.find('\0') == std::string::npos, "a text ends at its first zero byte");
+      }
+    std::uint64_t end = 12;
+    for (const ChunkSpan& chunk : probe.riff->chunks) {
+      FUZZ_CHECK(chunk.offset == end && chunk.offset + 8 <= file.size(),
+                 "the chunks follow each other in the file");
+      end = chunk.End();
     }
   }
   FUZZ_CHECK(probe.Recognised() == (probe.WhichContainer() != Container::Unknown),

@@ -12,9 +12,10 @@ using vomtrail::LittleEndian16;
 using vomtrail::LittleEndian32;
 
 // Bounds on a walk through a damaged or hostile file: the number of chunks
-// looked at and the bytes of one LIST read into memory.
+// looked at, the bytes of one LIST read into memory and the INFO texts kept.
 constexpr int kMaxChunks = 4096;
 constexpr std::size_t kMaxListBytes = 1u << 20;
+constexpr std::size_t kMaxTexts = 4096;
 
 bool IsChunkId(std::string_view id) {
   for (const char c : id)
@@ -80,35 +81,46 @@ RiffFacts WalkRiff(ByteSource& file) {
   }
   facts.form = FormOf(std::string_view(head).substr(8, 4));
   std::uint64_t offset = 12;
+  bool behindTheAudio = false;
   for (int count = 0; count < kMaxChunks && offset < file.Size(); ++count) {
     const std::string header = file.Read(offset, 8);
     if (header.size() < 8 || !IsChunkId(std::string_view(header).substr(0, 4))) {
-      facts.damaged = true;
+      // Behind the audio, bytes that are no chunk (an ID3v1 block some
+      // tools append) end the walk; the file is not damaged by them.
+      facts.damaged = facts.damaged || !behindTheAudio;
       break;
     }
-    const std::string_view id = std::string_view(header).substr(0, 4);
-    const std::uint32_t size = LittleEndian32(header, 4);
+    ChunkSpan chunk{header.substr(0, 4), offset, LittleEndian32(header, 4), {}};
     const std::uint64_t body = offset + 8;
-    if (id == "data") {
+    const bool runsPastTheEnd = body + chunk.size > file.Size();
+    if (chunk.id == "LIST" && chunk.size >= 4) chunk.listType = file.Read(body, 4);
+    if (chunk.id == "data" && !behindTheAudio) {
       facts.dataOffset = body;
-      facts.dataSize = size;
-      break;  // behind the audio is the module's to read
+      facts.dataSize = chunk.size;
+      facts.chunks.push_back(chunk);
+      if (facts.Streamed() || runsPastTheEnd) break;  // nothing known stands behind it
+      behindTheAudio = true;
+      offset = chunk.End();
+      continue;
     }
-    if (id == "fmt " && size >= 2 && !facts.format) {
-      facts.format = ReadFormat(file.Read(body, size < kExtensibleSize ? size : kExtensibleSize));
-    } else if (id == "fact" && size >= 4 && !facts.factSamples) {
+    if (chunk.id == "fmt " && chunk.size >= 2 && !facts.format && !behindTheAudio) {
+      facts.format = ReadFormat(file.Read(body, chunk.size < kExtensibleSize ? chunk.size : kExtensibleSize));
+    } else if (chunk.id == "fact" && chunk.size >= 4 && !facts.factSamples && !behindTheAudio) {
       const std::string fact = file.Read(body, 4);
       if (fact.size() == 4) facts.factSamples = LittleEndian32(fact, 0);
-    } else if (id == "LIST" && size >= 4 && file.Read(body, 4) == "INFO") {
-      const std::size_t want = size - 4 < kMaxListBytes ? size - 4 : kMaxListBytes;
+    } else if (chunk.listType == "INFO") {
+      const std::size_t want = chunk.size - 4 < kMaxListBytes ? chunk.size - 4 : kMaxListBytes;
       const std::string list = file.Read(body + 4, want);
-      for (InfoText& text : ParseInfoList(list, body + 4)) facts.headInfo.push_back(std::move(text));
+      std::vector<InfoText>& texts = behindTheAudio ? facts.tailInfo : facts.headInfo;
+      for (InfoText& text : ParseInfoList(list, body + 4))
+        if (facts.headInfo.size() + facts.tailInfo.size() < kMaxTexts) texts.push_back(std::move(text));
     }
-    if (body + size > file.Size()) {
-      facts.damaged = true;
+    facts.chunks.push_back(std::move(chunk));
+    if (runsPastTheEnd) {
+      facts.damaged = facts.damaged || !behindTheAudio;
       break;
     }
-    offset = body + std::uint64_t{size} + (size & 1u);
+    offset = facts.chunks.back().End();
   }
   return facts;
 }

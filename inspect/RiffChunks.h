@@ -1,8 +1,10 @@
 // The walk through the chunks of a RIFF file. The module finds the data
-// chunk by a byte search and reads INFO texts only behind the audio; tools
-// such as ffmpeg write their LIST INFO before "data", and the inspection
-// reads that list itself, so that the command can show it and carry its
-// texts over an edit.
+// chunk by a byte search and reads INFO texts only in a window behind the
+// audio; tools such as ffmpeg write their LIST INFO before "data", and a
+// WAVE file with a long head has its list behind the audio out of the
+// module's reach. The inspection reads every list itself, before and behind
+// the audio, so that the command can show them and carry their texts over
+// an edit.
 #pragma once
 
 #include <cstdint>
@@ -49,6 +51,15 @@ struct InfoText {
   std::uint64_t offset;  // of the text's sub-chunk in the file
 };
 
+// A top-level chunk as the walk met it.
+struct ChunkSpan {
+  std::string id;
+  std::uint64_t offset = 0;  // of the chunk's id
+  std::uint32_t size = 0;    // of its body, as its header says (the pad byte of an odd size not counted)
+  std::string listType;      // for a LIST chunk: "INFO", "adtl", ...
+  std::uint64_t End() const { return offset + 8 + size + (size & 1u); }
+};
+
 struct RiffFacts {
   RiffForm form = RiffForm::Other;
   std::optional<WaveFormat> format;
@@ -56,11 +67,15 @@ struct RiffFacts {
   std::uint32_t dataSize = 0;
   std::optional<std::uint32_t> factSamples;  // the "fact" chunk: samples per channel of compressed audio
   std::vector<InfoText> headInfo;            // the LIST INFO texts in front of "data"
-  bool damaged = false;                      // a chunk runs past the end or has no id
+  std::vector<InfoText> tailInfo;            // the LIST INFO texts behind the audio, at any distance
+  std::vector<ChunkSpan> chunks;             // every chunk walked, in file order, "data" among them
+  bool damaged = false;                      // a chunk before the audio runs past the end or has no id
   bool Streamed() const { return dataOffset && dataSize == kStreamedSize; }
 };
 
-// The chunks of a file that starts "RIFF", up to and including "data".
+// The chunks of a file that starts "RIFF": those before "data", "data"
+// itself, and those behind the audio up to the end of the file or the
+// first bytes that are no chunk (an ID3v1 block appended by some tools).
 RiffFacts WalkRiff(ByteSource& file);
 
 // The sub-chunks of a LIST INFO body (the bytes behind "INFO"); `base` is the

@@ -219,7 +219,15 @@ void MoveInPlace(File& file, std::span<const ContentRun> runs) {
 
 }  // namespace
 
-CommitWay CommitContent(File& file, std::span<const ContentRun> runs) {
+CommitWay CommitContent(File& file, std::span<const ContentRun> runs, const char* keepOldAs) {
+  if (keepOldAs != nullptr) {
+    InPlaceReason why = InPlaceReason::None;
+    std::unique_ptr<StandIn> standIn = file.NewStandIn(why);
+    if (!standIn || !standIn->KeepOriginalAs(keepOldAs)) Fail(Win32Error::NotSupported);
+    FillStandIn(file, *standIn, runs);
+    if (!standIn->Replace()) Fail(Win32Error::NotSupported);
+    return CommitWay::NewFile;
+  }
   const bool moves = MovesOldBytes(runs);
   // Content that keeps nothing of the old file in place is written whole
   // into a new file too: one step from old to new.

@@ -44,6 +44,11 @@ enum class CommitWay {
 // offset 0 and whose old bytes all lie inside the file. Throws on failure,
 // with the file as it was: only a move within the file (MovedInPlace) can
 // leave it changed.
-CommitWay CommitContent(File& file, std::span<const ContentRun> runs);
+//
+// With `keepOldAs`, the content goes into a new file and the old file stays
+// under that name (a backup that is the old file itself, no copy); where no
+// new file can take the old one's place, or the name cannot be given, the
+// call fails with NotSupported (50) and changes nothing.
+CommitWay CommitContent(File& file, std::span<const ContentRun> runs, const char* keepOldAs = nullptr);
 
 }  // namespace vomtrail

@@ -95,6 +95,15 @@ class StandIn {
   // as it was, when the system refuses the replace itself: the caller may
   // then write in place.
   virtual bool Replace() = 0;
+
+  // Asks Replace to keep the original under `name` (a path beside it)
+  // rather than let it go: the original gets that second name right before
+  // the new file takes its place, and loses it again when the replace
+  // fails. False where the system has no way to do so.
+  virtual bool KeepOriginalAs(const char* name) {
+    (void)name;
+    return false;
+  }
 };
 
 enum class OpenMode {

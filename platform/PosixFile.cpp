@@ -218,6 +218,10 @@ class PosixStandIn final : public StandIn {
   }
   std::int64_t CopyFromOriginal(std::int64_t from, std::int64_t to, std::int64_t count) override;
   bool Replace() override;
+  bool KeepOriginalAs(const char* name) override {
+    keep_ = name;
+    return true;
+  }
 
  private:
   PosixFile& original_;
@@ -225,6 +229,7 @@ class PosixStandIn final : public StandIn {
   int fd_;
   std::string name_;
   std::string target_;
+  std::string keep_;  // the original's second name; empty: it goes
   bool replaced_ = false;
 };
 
@@ -413,8 +418,12 @@ bool PosixStandIn::Replace() {
   struct stat named {};
   if (::fstatat(folderFd_, target_.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !SameFile(named, old))
     Fail(Win32Error::SharingViolation);
+  // The original keeps a name of its own before its place is taken; a name
+  // that exists already, or one on another file system, keeps nothing.
+  if (!keep_.empty() && ::linkat(folderFd_, target_.c_str(), AT_FDCWD, keep_.c_str(), 0) != 0) return false;
   if (::renameat(folderFd_, name_.c_str(), folderFd_, target_.c_str()) != 0) {
     const int err = errno;
+    if (!keep_.empty()) ::unlink(keep_.c_str());
     if (err == EPERM || err == EACCES || err == EBUSY || err == EROFS || err == EXDEV || err == ENOTSUP)
       return false;
     FailErrno(err);

@@ -99,7 +99,7 @@ std::vector<ContentRun> ContentOf(const Image& image) {
   return runs;
 }
 
-void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
+void Rewrite(File& file, TagInfo& info, std::uint8_t mode, const char* keepOldAs) {
   ByteReader source(file);
   const std::int64_t fileSize = source.Size();
   if (fileSize > kLargestSize) Fail(Win32Error::FileTooLarge);
@@ -139,16 +139,17 @@ void Rewrite(File& file, TagInfo& info, std::uint8_t mode) {
   }
   // Sizes are signed 32-bit: a longer file could not be read again.
   if (image.Length() > static_cast<std::size_t>(kLargestSize)) Fail(Win32Error::FileTooLarge);
-  CommitContent(file, ContentOf(image));
+  CommitContent(file, ContentOf(image), keepOldAs);
 }
 
 }  // namespace
 
-std::uint32_t SetFileInfo(FileSystem& files, const char* path, TagInfo& info, std::uint8_t mode) {
+std::uint32_t SetFileInfo(FileSystem& files, const char* path, TagInfo& info, std::uint8_t mode,
+                          const char* keepOldAs) {
   if (!Builds(info.FileKind, mode)) return static_cast<std::uint32_t>(Win32Error::NotSupported);
   try {
     std::unique_ptr<File> file = files.Open(path, OpenMode::ReadWriteExclusive);
-    Rewrite(*file, info, mode);
+    Rewrite(*file, info, mode, keepOldAs);
     file->Close();
     return 0;
   } catch (...) {

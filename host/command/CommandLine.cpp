@@ -32,7 +32,7 @@ CLI::App* AddInfo(CLI::App& app, InfoOptions& info) {
 CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to) {
   EditOptions& edits = set.edits;
   CLI::App* command = app.add_subcommand("set", "Edit the tags of files and write them back");
-  command->add_option("--title", edits.title, "ID3v1 title (30 bytes)");
+  command->add_option("--title", edits.title, "ID3v1 title (30 bytes); a pattern, as every text option");
   command->add_option("--artist", edits.artist, "ID3v1 artist (30 bytes)");
   command->add_option("--album", edits.album, "ID3v1 album (30 bytes)");
   command->add_option("--year", edits.year, "ID3v1 year (4 bytes)");
@@ -40,8 +40,12 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to)
   command->add_option("--track", edits.track,
                       "Track number 0-255: writes an ID3v1.1 block; N/TOTAL takes N (ID3v1 keeps no total)");
   command->add_option("--genre", edits.genre, "Genre number 0-255 or name (e.g. Rock)");
-  command->add_option("--info", edits.info,
-                      "RIFF INFO text, ID=TEXT (e.g. ICOP=2024 Me); repeatable. IDs: " + WritableInfoIds());
+  // One ID=TEXT per --info: a vector option would otherwise take the file
+  // names after it as more texts.
+  command
+      ->add_option("--info", edits.info,
+                   "RIFF INFO text, ID=TEXT (e.g. ICOP=2024 Me); repeatable. IDs: " + WritableInfoIds())
+      ->allow_extra_args(false);
   command
       ->add_option(
           "--to", to,
@@ -49,15 +53,44 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to)
       ->check(CLI::IsMember(ModeNames()));
   command->add_option("--encoding", edits.encoding, "Code page to write texts in (any iconv name)")
       ->capture_default_str();
-  command->add_flag("--force", set.force,
-                    "Write a file that is not MPEG audio, or turn a WAVE file without MPEG audio into mp3 or "
-                    "rmp3, anyway");
+  command->add_flag(
+      "--force", set.force,
+      "Write a file that is not MPEG audio, turn a WAVE file without MPEG audio into mp3 or rmp3, "
+      "or put an ID3v2 tag into an RMP3 data chunk, anyway");
   command->add_flag("--preserve-times", set.preserveTimes,
                     "Keep the file's access and modification times as they were before the edit");
-  command->add_flag("--backup", set.backup,
-                    "Copy each file to NAME.orig before writing it (refused if that exists)");
-  command->add_option("FILE", set.files, "Files to rewrite")->required();
-  command->footer(kExitCodes);
+  command->add_flag(
+      "--backup", set.backup,
+      "Keep each file as it was as NAME.orig (refused if that exists): the old file itself when "
+      "the write makes a new one, else a copy");
+  command->add_flag("--strip-id3v2", set.stripId3v2,
+                    "Take an ID3v2 tag at the start of the audio out of RIFF output (its texts go into the "
+                    "INFO and ID3v1 fields the edit leaves empty)");
+  command->add_flag("--rename-extension", set.renameExtension,
+                    "Give a written file the usual extension of its form (.mp3, .rmp3, .wav), never over an "
+                    "existing name");
+  command->add_flag("--dry-run", set.dryRun,
+                    "Show what would be written to each file (form, texts, whether the audio moves, bytes) "
+                    "and write nothing");
+  command->add_option(
+      "--from-name", set.fromName,
+      "Read fields from each file's path, e.g. '{artist} - {album}/{track} {title}' (from the "
+      "right: the last part is the name without its extension); files that do not match are "
+      "named and left alone");
+  command->add_flag("--all-files", set.allFiles, "In folders, take every file, not only audio names");
+  AddJobs(*command, set.jobs);
+  AddJournalOptions(*command, set.journal);
+  command->add_option("PATH", set.files, "Files, or folders to walk for files")->required();
+  command->footer(
+      "Every text option is a pattern: fields of the file in braces, e.g. --title '{track:02} {title}' "
+      "(fields: title artist album year comment track genre, any INFO id, filename stem ext dir parent; "
+      "formats :02 :.20 :upper :lower :title; {{ and }} are braces).\n"
+      "A folder stands for every .mp3 .mp2 .mp1 .mpa .wav .rmp .rmp3 file below it at any depth (every file "
+      "with --all-files), as for info: there is no --recursive option, and links to folders are not "
+      "followed. A file whose record the edits leave as it is is not written. The run ends with a summary: "
+      "written, unchanged, refused, failed.\n"
+      "Every run that writes keeps an undo journal: vomtrail history, vomtrail undo.\n" +
+      std::string(kExitCodes));
   return command;
 }
 
@@ -103,7 +136,8 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   // The journal names the command a run carried out.
   std::string words;
   for (int i = 1; i < argc; ++i) words += (i > 1 ? " " : "") + QuotedWord(argv[i]);
-  line.rename.commandText = line.undo.commandText = line.importTable.commandText = words;
+  line.rename.commandText = line.undo.commandText = line.importTable.commandText = line.set.commandText =
+      words;
 
   try {
     app.parse(argc, argv);

@@ -5,12 +5,12 @@
 #include <iterator>
 #include <sstream>
 
+#include "command/FileEdit.h"
 #include "command/FileLook.h"
 #include "command/Messages.h"
 #include "command/OrderedWork.h"
 #include "command/Progress.h"
 #include "command/RunSummary.h"
-#include "command/TagWrite.h"
 #include "report/OutputEscape.h"
 #include "system/FileNames.h"
 #include "system/Interrupt.h"
@@ -166,17 +166,17 @@ int RunImport(const ImportOptions& options) {
     set.mode = plan.edits->mode;
     set.force = options.force;
     const TagEdits edits = std::get<TagEdits>(PrepareEdits(plan.edits->edits));  // checked in PlanRow
-    switch (WriteTags(plan.path, set, edits, journal)) {
-      case WriteOutcome::Written:
+    switch (EditFile(plan.path, set, edits, &journal)) {
+      case FileResult::Written:
         ++counts.written;
         break;
-      case WriteOutcome::Unchanged:
+      case FileResult::Unchanged:
         ++counts.unchanged;
         break;
-      case WriteOutcome::Refused:
+      case FileResult::Refused:
         ++counts.refused;
         break;
-      case WriteOutcome::Failed:
+      case FileResult::Failed:
         ++counts.failed;
         break;
     }

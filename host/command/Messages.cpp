@@ -78,6 +78,16 @@ void ReportFailure(const std::string& name, const std::string& message) { SayAbo
 
 void ReportWarning(const std::string& name, const std::string& message) { SayAboutFile(name, message); }
 
+void ReportWarnings(const std::string& name, const std::vector<std::string>& warnings) {
+  for (const std::string& warning : warnings) ReportWarning(name, warning);
+}
+
+std::string Listed(const std::vector<std::string>& items, const char* between) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : between) + item;
+  return text;
+}
+
 void ReportRunFailure(const std::string& message) { Say(EscapeControls(message), true); }
 
 void ReportRunWarning(const std::string& message) { Say(EscapeControls(message)); }

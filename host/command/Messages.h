@@ -19,11 +19,16 @@ inline constexpr int kExitUsage = 2;       // nothing read or written
 void ReportFailure(const std::string& name, const std::string& message);
 // Something about the file the user should know; it fails nothing.
 void ReportWarning(const std::string& name, const std::string& message);
+// Each of the warnings.
+void ReportWarnings(const std::string& name, const std::vector<std::string>& warnings);
 // The same two for the run as a whole.
 void ReportRunFailure(const std::string& message);
 void ReportRunWarning(const std::string& message);
 // A usage error: the caller ends the run with kExitUsage.
 void ReportUsage(const std::string& message);
+
+// "a, b, c": the items of a message.
+std::string Listed(const std::vector<std::string>& items, const char* between = ", ");
 
 // kExitFileFailed once any failure was reported, kExitOk before.
 int FilesExitStatus();

@@ -18,7 +18,6 @@
 #include "system/FileKeeping.h"
 #include "system/FileNames.h"
 #include "system/Interrupt.h"
-#include "system/SafeRename.h"
 #include "system/Terminal.h"
 
 namespace vthost {

@@ -1,170 +1,26 @@
 #include "command/SetCommand.h"
 
-#include <filesystem>
 #include <iostream>
+#include <memory>
 
-#include "FileProbe.h"
-#include "Record.h"
 #include "Vomtrail.h"
-#include "command/ErrorWords.h"
+#include "command/FileEdit.h"
+#include "command/FileLook.h"
 #include "command/FileWalk.h"
 #include "command/Messages.h"
+#include "command/OrderedWork.h"
 #include "command/Progress.h"
-#include "edits/InfoCarry.h"
-#include "report/FileWords.h"
-#include "report/OutputEscape.h"
-#include "system/FileKeeping.h"
+#include "command/RunSummary.h"
+#include "patterns/EditPatterns.h"
+#include "patterns/FileFields.h"
 #include "system/FileNames.h"
-#include "system/ModuleCalls.h"
+#include "system/Interrupt.h"
 
 namespace vthost {
 namespace {
 
-using vtinspect::FileProbe;
-
-constexpr std::uint64_t kTwoGiB = std::uint64_t{1} << 31;
-
 constexpr std::pair<const char*, int> kModes[] = {
     {"mp3", VT_MODE_MP3}, {"rmp3", VT_MODE_RMP3}, {"wave", VT_MODE_WAVE}};
-
-// Without --to a file keeps its form: each FileKind has the mode that
-// writes it.
-int ModeFor(const std::optional<int>& mode, const TagInfo& info) {
-  if (mode) return *mode;
-  switch (info.FileKind) {
-    case VT_KIND_RMP3:
-      return VT_MODE_RMP3;
-    case VT_KIND_WAVE:
-      return VT_MODE_WAVE;
-    default:
-      return VT_MODE_MP3;
-  }
-}
-
-// Why a WAVE file must not become an MP3 or RMP3 file: those forms keep only
-// the data chunk's bytes, which is right for MPEG audio and throws PCM away.
-std::string PcmRefusal(const FileProbe& probe, int mode) {
-  std::string what = "has no fmt chunk that shows MPEG audio";
-  if (probe.riff->format)
-    what = "holds audio of format " + WaveFormatName(probe.riff->format->tag) + ", not MPEG";
-  return "the WAVE file " + what + "; writing it as " + ModeName(mode) +
-         " would throw its audio away (--force does it anyway)";
-}
-
-std::string NotAudioRefusal(const FileProbe& probe) {
-  return "not MPEG audio" +
-         (probe.looksLike.empty() ? std::string() : " (looks like " + probe.looksLike + ")") +
-         "; nothing written (--force writes it anyway)";
-}
-
-std::string Listed(const std::vector<std::string>& ids) {
-  std::string text;
-  for (const std::string& id : ids) text += (text.empty() ? "" : ", ") + id;
-  return text;
-}
-
-// The checks that need only the file's own bytes; the refusal, or nothing.
-std::optional<std::string> Refusal(const FileProbe& probe, const SetOptions& options) {
-  if (!probe.readable) return std::nullopt;  // the module names the failure
-  if (probe.TooShort()) return kTooShort;
-  if (probe.IsRiffAudio() && probe.riff->Streamed()) return kStreamedWave;  // --force cannot help
-  if (!probe.Recognised() && !options.force) return NotAudioRefusal(probe);
-  return std::nullopt;
-}
-
-// Brings the record's INFO texts in line with the edits for RIFF output, and
-// names what an MP3 or RMP3 file would lose.
-void PrepareInfoTexts(const std::string& name, const FileProbe& probe, const TagEdits& edits, int mode,
-                      TagInfo& info) {
-  static const std::vector<vtinspect::InfoText> kNoHead;
-  const std::vector<vtinspect::InfoText>& head = probe.riff ? probe.riff->headInfo : kNoHead;
-  if (const auto dropped = DroppedInfoIds(info, head, mode); !dropped.empty() && probe.riff)
-    ReportWarning(name,
-                  std::string(mode == VT_MODE_MP3 ? "an MP3 file keeps no RIFF INFO texts"
-                                                  : "an RMP3 file keeps no INFO list before its audio") +
-                      "; dropped: " + Listed(dropped));
-  else if (mode == VT_MODE_MP3 && edits.touchesInfo)
-    ReportWarning(name, "an MP3 file keeps no RIFF INFO texts");
-  if (mode == VT_MODE_MP3) return;
-  CarryHeadInfo(head, info);
-}
-
-std::string WriteFailure(std::int32_t code, int kind, int mode, const FileProbe& probe,
-                         const std::filesystem::path& path) {
-  if (code == VT_NOT_SUPPORTED && mode == VT_MODE_WAVE) return "only a WAVE file can be written as wave";
-  if (code == VT_FILE_TOO_LARGE && probe.size < kTwoGiB) return kCouldNotGrow;
-  return FailureWords(static_cast<std::uint32_t>(code), kind, path);
-}
-
-// One file; a failure or refusal is reported, a write is announced.
-void SetOne(const std::filesystem::path& path, const SetOptions& options, const TagEdits& edits) {
-  const std::string name = DisplayName(path);
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    ReportFailure(name, kIsAFolder);
-    return;
-  }
-  const ModuleName moduleName(path);
-  if (!moduleName.Usable()) {
-    const std::uint32_t code = moduleName.Failure();
-    ReportFailure(name, code == VT_INVALID_NAME ? kUnusableName : FailureWords(code, 0, path));
-    return;
-  }
-  // Taken before anything reads the file, which may move its access time.
-  const std::optional<FileTimes> times = options.preserveTimes ? ReadFileTimes(path) : std::nullopt;
-  const FileProbe probe = vtinspect::ProbeFile(path);
-  if (const auto refusal = Refusal(probe, options)) {
-    ReportFailure(name, *refusal);
-    return;
-  }
-  TagInfo info = FreshRecord();
-  if (const std::uint32_t code = CallGetInfo(moduleName.Name(), info); code != VT_OK) {
-    const std::string words = FailureWords(code, info.FileKind, path);
-    ReportFailure(name, probe.Recognised() || !probe.readable
-                            ? words
-                            : "not MPEG audio, and the module cannot read it: " + words);
-    return;
-  }
-  // A WAVE file of PCM audio reads as FileKind 0 (no MPEG frame); it is a
-  // WAVE file all the same, and SetInfo checks the file's bytes against it.
-  if (probe.IsWave()) info.FileKind = VT_KIND_WAVE;
-  const int mode = ModeFor(options.mode, info);
-  if (info.FileKind == VT_KIND_WAVE && mode != VT_MODE_WAVE && !options.force && probe.IsNonMpegWave()) {
-    ReportFailure(name, PcmRefusal(probe, mode));
-    return;
-  }
-  const int kind = info.FileKind;
-  if (mode == VT_MODE_RMP3 && kind == VT_KIND_MPEG && info.TagKind == VT_TAG_ID3V2)
-    ReportWarning(
-        name, "the ID3v2 tag at the front goes into the RMP3 data chunk, where readers take it for audio");
-  if (probe.id3v2 && TouchesId3v1(edits))
-    ReportWarning(name,
-                  "the file starts with an ID3v2 tag, whose texts players usually show; only the ID3v1 "
-                  "texts are changed");
-  PrepareInfoTexts(name, probe, edits, mode, info);
-  for (const CutField& cut : ApplyEdits(edits, info))
-    ReportWarning(name, "the " + cut.label + " is cut to " + std::to_string(cut.width) + " bytes");
-  if (mode != VT_MODE_MP3) {
-    MirrorId3v1Edits(edits, info);
-    for (const std::string& id : CutInfoTexts(info))
-      ReportWarning(name, "the INFO " + id + " text is cut to " + std::to_string(kInfoTextWidth) + " bytes");
-  }
-  if (options.backup) {
-    if (const std::string failure = MakeBackup(path); !failure.empty()) {
-      ReportFailure(name, DisplayName(BackupName(path)) + ": " + failure);
-      return;
-    }
-  }
-
-  const std::int32_t code = CallSetInfo(moduleName.Name(), info, mode);
-  if (code != VT_OK) {
-    ReportFailure(name, WriteFailure(code, kind, mode, probe, path));
-    return;
-  }
-  if (times && !WriteFileTimes(path, *times)) ReportWarning(name, "written, but its times could not be kept");
-  Progress::ClearActive();
-  std::cout << EscapeControls(name) << ": written as " << ModeName(mode) << std::endl;
-}
 
 }  // namespace
 
@@ -186,27 +42,136 @@ int ModeNamed(const std::string& name) {
   return VT_MODE_MP3;  // not reached: CLI11 takes only ModeNames()
 }
 
+namespace {
+
+// The options with every text that names a field left out (an INFO text
+// kept empty): what can be checked before any file is read.
+EditOptions FixedPart(const EditOptions& options) {
+  EditOptions fixed = options;
+  for (std::optional<std::string>* text :
+       {&fixed.title, &fixed.artist, &fixed.album, &fixed.year, &fixed.comment, &fixed.genre, &fixed.track}) {
+    if (!*text) continue;
+    const auto pattern = Pattern::Parse(**text);
+    if (std::holds_alternative<std::string>(pattern) || std::get<Pattern>(pattern).HasFields()) text->reset();
+  }
+  for (std::string& assignment : fixed.info) {
+    const std::size_t equals = assignment.find('=');
+    if (equals == std::string::npos) continue;
+    const auto pattern = Pattern::Parse(assignment.substr(equals + 1));
+    if (std::holds_alternative<std::string>(pattern) || std::get<Pattern>(pattern).HasFields())
+      assignment.resize(equals + 1);
+  }
+  return fixed;
+}
+
+// One file: its own edits when the options name fields, then the edit.
+FileResult SetOne(const std::filesystem::path& path, const SetOptions& options, const EditPatterns& patterns,
+                  const TagEdits& shared, RunJournal* journal) {
+  if (!patterns.PerFile()) return EditFile(path, options, shared, journal);
+  const std::string name = DisplayName(path);
+  const FileLook look = LookAtFile(path);
+  if (look.failure) {
+    ReportFailure(name, *look.failure);
+    return FileResult::Failed;
+  }
+  FieldValues values = TagFields(look.info, look.recordRead, look.inspection, options.edits.encoding);
+  values.merge(PathFields(path));
+  const std::optional<EditOptions> own = patterns.ForFile(path, std::move(values));
+  if (!own) {
+    ReportFailure(name, "the path does not match --from-name; left alone");
+    return FileResult::Refused;
+  }
+  auto prepared = PrepareEdits(*own);
+  if (const auto* why = std::get_if<std::string>(&prepared)) {
+    ReportFailure(name, *why + "; left alone");
+    return FileResult::Refused;
+  }
+  const TagEdits& edits = std::get<TagEdits>(prepared);
+  if (IsEmpty(edits) && !options.mode) return FileResult::Unchanged;
+  return EditFile(path, options, edits, journal);
+}
+
+// What one file's work said and came to, held until its turn.
+struct SetDone {
+  FileResult result = FileResult::Failed;
+  std::unique_ptr<HeldOutput> output = std::make_unique<HeldOutput>();
+};
+
+}  // namespace
+
 int RunSet(const SetOptions& options) {
-  auto prepared = PrepareEdits(options.edits);
+  auto parsed = EditPatterns::Parse(options.edits, options.fromName);
+  if (const auto* usage = std::get_if<std::string>(&parsed)) {
+    ReportUsage(*usage);
+    return kExitUsage;
+  }
+  const EditPatterns& patterns = std::get<EditPatterns>(parsed);
+  auto prepared = PrepareEdits(patterns.PerFile() ? FixedPart(options.edits) : options.edits);
   if (auto* usage = std::get_if<std::string>(&prepared)) {
     ReportUsage(*usage);
     return kExitUsage;
   }
   const TagEdits& edits = std::get<TagEdits>(prepared);
-  if (IsEmpty(edits) && !options.mode) {
+  if (IsEmpty(edits) && !options.mode && !patterns.PerFile()) {
     ReportUsage(
-        "nothing to change: give a text option, --track, --genre, --info or --to; no file was written");
+        "nothing to change: give a text option, --track, --genre, --info, --from-name or --to; no file was "
+        "written");
     return kExitUsage;
   }
   if (edits.trackTotal)
     ReportRunWarning("--track " + *options.edits.track + ": ID3v1 has no place for the total " +
                      *edits.trackTotal + "; the track is written as " + std::to_string(*edits.track));
-  const FileList list = ListFiles(options.files, false);
-  Progress progress(list.files.size());
-  for (std::size_t i = 0; i < list.files.size(); ++i) {
-    progress.Show(i + 1, DisplayName(list.files[i]));
-    SetOne(list.files[i], options, edits);
+  auto limits = ResolveJournalLimits(options.journal);
+  if (auto* usage = std::get_if<std::string>(&limits)) {
+    ReportUsage(*usage);
+    return kExitUsage;
   }
+
+  const FileList list = ListFiles(options.files, true, options.allFiles);
+  for (const UnreadFolder& unread : list.unread) ReportFailure(DisplayName(unread.folder), unread.words);
+  std::optional<RunJournal> journal;
+  if (!options.dryRun) journal.emplace(options.commandText, std::get<JournalLimits>(limits));
+  RunJournal* kept = journal ? &*journal : nullptr;
+  CatchInterrupt();
+  Progress progress(list.files.size());
+  WriteCounts counts;
+  const std::size_t done = RunInOrder<SetDone>(
+      list.files.size(), options.jobs ? options.jobs : DefaultJobs(),
+      [&](std::size_t i) {
+        SetDone file;
+        HoldOutput hold(*file.output);
+        file.result = SetOne(list.files[i], options, patterns, edits, kept);
+        return file;
+      },
+      [&](std::size_t i, SetDone&& file) {
+        progress.Show(i + 1, DisplayName(list.files[i]));
+        file.output->Show();
+        switch (file.result) {
+          case FileResult::Written:
+            ++counts.written;
+            break;
+          case FileResult::Unchanged:
+            ++counts.unchanged;
+            break;
+          case FileResult::Refused:
+            ++counts.refused;
+            break;
+          case FileResult::Failed:
+            ++counts.failed;
+            break;
+        }
+      },
+      Interrupted);
+  progress.Clear();
+  const std::string summary = SummaryLine(counts, options.dryRun ? "to write" : "written");
+  if (journal) journal->Finish(summary);
+  if (done < list.files.size()) ReportInterrupted(done, list.files.size(), "done");
+  if (list.files.size() > 1 || done < list.files.size())
+    Out() << summary
+          << (journal && journal->Id() != 0 && counts.written != 0
+                  ? " (run " + std::to_string(journal->Id()) + ", vomtrail undo reverses it)"
+                  : "")
+          << '\n';
   return FilesExitStatus();
 }
 

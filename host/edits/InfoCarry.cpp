@@ -23,11 +23,25 @@ bool EditedByInfo(const TagEdits& edits, int item) {
                      [&](const TextEdit& e) { return e.item == item; });
 }
 
+// The ids whose texts an MP3 file keeps in its ID3v1 block (ConversionCarry).
+bool GoesToId3v1(int item) {
+  for (const std::string_view id : {"INAM", "IART", "IPRD", "ICMT", "IGNR", "ICRD"})
+    if (kInfoIds[static_cast<std::size_t>(item)].id == id) return true;
+  return false;
+}
+
 void AddOnce(std::vector<std::string>& ids, const std::string& id) {
   if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
 }
 
 }  // namespace
+
+void CarryTailInfo(const std::vector<vtinspect::InfoText>& tail, TagInfo& info) {
+  for (const vtinspect::InfoText& text : tail) {
+    const std::optional<int> item = ItemOf(text.id);
+    if (item && *item != VT_ITEM_ISFT) Store(info.Items[*item], text.bytes);
+  }
+}
 
 void CarryHeadInfo(const std::vector<vtinspect::InfoText>& head, TagInfo& info) {
   for (const vtinspect::InfoText& text : head) {
@@ -73,13 +87,14 @@ std::vector<std::string> DroppedInfoIds(const TagInfo& info, const std::vector<v
   std::vector<std::string> ids;
   if (mode == VT_MODE_MP3)
     for (int item = 0; item < VT_ITEM_IID3; ++item)
-      if (info.Items[item].Length != 0) AddOnce(ids, IdOf(item));
+      if (info.Items[item].Length != 0 && !GoesToId3v1(item)) AddOnce(ids, IdOf(item));
   if (mode == VT_MODE_MP3 || mode == VT_MODE_RMP3)
     for (const vtinspect::InfoText& text : head) {
       const std::optional<int> item = ItemOf(text.id);
-      if (text.bytes.empty()) continue;
+      if (text.bytes.empty() || (mode == VT_MODE_MP3 && item && GoesToId3v1(*item))) continue;
       if (mode == VT_MODE_MP3 || !item || *item == VT_ITEM_ISFT) AddOnce(ids, text.id);
     }
+  std::sort(ids.begin(), ids.end());
   return ids;
 }
 

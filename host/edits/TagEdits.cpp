@@ -15,7 +15,9 @@ constexpr std::size_t kYearWidth = 4;
 constexpr std::size_t kTrackCommentWidth = 28;  // ID3v1.1: the last two bytes hold 0 and the track
 constexpr int kLastTrack = 255;                 // one byte
 
-std::size_t WidthOf(int item, const TagInfo& info) {
+}  // namespace
+
+std::size_t FieldWidth(int item, const TagInfo& info) {
   switch (item) {
     case VT_ITEM_YEAR:
       return kYearWidth;
@@ -29,6 +31,8 @@ std::size_t WidthOf(int item, const TagInfo& info) {
       return kInfoTextWidth;
   }
 }
+
+namespace {
 
 // ISFT is not written from the record: the module writes its own name
 // there in every RIFF file. IID3 holds the ID3v1 block itself.
@@ -84,6 +88,10 @@ std::variant<TagEdits, std::string> PrepareEdits(const EditOptions& options) {
   TagEdits edits;
   edits.encoding = options.encoding;
   if (!IsKnownEncoding(edits.encoding)) return "unknown encoding " + edits.encoding;
+  if (!KeepsAsciiAsIs(edits.encoding))
+    return "the encoding " + edits.encoding +
+           " does not write ASCII as single bytes (as UTF-16, UTF-32 and UTF-7 do not); ID3v1 and INFO "
+           "fields hold 8-bit texts: use a code page such as CP1252, CP932 or UTF-8";
 
   const std::pair<const std::optional<std::string>*, std::pair<int, const char*>> fields[] = {
       {&options.title, {VT_ITEM_TITLE, "title"}},       {&options.artist, {VT_ITEM_ARTIST, "artist"}},
@@ -151,7 +159,7 @@ std::vector<CutField> ApplyEdits(const TagEdits& edits, TagInfo& info) {
   std::vector<CutField> cut;
   bool commentEdited = false;
   for (const TextEdit& edit : edits.texts) {
-    const std::size_t width = WidthOf(edit.item, info);
+    const std::size_t width = FieldWidth(edit.item, info);
     const auto fitted = EncodeFitting(edit.utf8, edits.encoding, width);  // checked by PrepareEdits
     Store(info.Items[edit.item], fitted->bytes);
     if (fitted->cut) cut.push_back({edit.label, width});

@@ -37,7 +37,7 @@ struct TagEdits {
 
 // The edits, or the words of a usage error (unknown genre or INFO id, a
 // track that is not a number 0 to 255, a text the code page cannot hold, an
-// unknown code page).
+// unknown code page or one that does not write ASCII as single bytes).
 std::variant<TagEdits, std::string> PrepareEdits(const EditOptions& options);
 
 // The INFO ids --info takes, with what each means: "INAM title, IART
@@ -47,6 +47,11 @@ std::string WritableInfoIds();
 // Whether any title, artist, album, year, comment, track or genre changes.
 bool TouchesId3v1(const TagEdits& edits);
 bool IsEmpty(const TagEdits& edits);
+
+// How many bytes a text of item `item` takes in the file: 30 for the ID3v1
+// title, artist and album, 4 for the year, 30 or (with a track) 28 for the
+// comment, kInfoTextWidth (Record.h) for an INFO text.
+std::size_t FieldWidth(int item, const TagInfo& info);
 
 struct CutField {
   std::string label;

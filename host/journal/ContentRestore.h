@@ -1,7 +1,9 @@
 // Puts kept content back into a file: pieces of kept bytes and of the file's
-// own current bytes, one after another, written into a new file beside it,
-// flushed, and put in its place in one step, so that an interruption leaves
-// the file as it was or as it is to become.
+// own current bytes, one after another, through the commit layer every
+// write of the command goes through (system/ContentWrites.h): in place when
+// the file's own bytes stay where they are, else in a new file that takes
+// the old one's place in one step, so that an interruption leaves the file
+// as it was or as it is to become.
 #pragma once
 
 #include <cstdint>

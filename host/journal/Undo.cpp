@@ -9,8 +9,8 @@
 #include "journal/ContentHash.h"
 #include "journal/ContentRestore.h"
 #include "report/OutputEscape.h"
+#include "system/FileKeeping.h"
 #include "system/FileNames.h"
-#include "system/SafeRename.h"
 
 namespace vthost {
 namespace {

@@ -23,6 +23,9 @@ using Shape = Field::Shape;
 
 constexpr const char* kBeforeTheAudio = "  (list before the audio)";
 constexpr const char* kBehindTheAudio = "  (behind the audio)";
+// A text the module found where the command finds no list: in the audio,
+// or in a damaged list.
+constexpr const char* kAsTheModuleReadsIt = "  (as the module reads it)";
 
 // The ID3v1 block pads its fields; the module trims the block at the end of
 // a file but not the one in an "IID3" chunk.
@@ -52,10 +55,10 @@ bool ModuleReadsTheHeadList(const FileProbe& probe) {
   return start < static_cast<std::int64_t>(*probe.riff->dataOffset);
 }
 
-bool SameAsHead(const FileProbe& probe, std::string_view id, std::string_view bytes) {
-  if (!probe.riff) return false;
-  for (const vtinspect::InfoText& head : probe.riff->headInfo)
-    if (head.id == id && head.bytes == bytes) return true;
+bool SameAsListed(const std::vector<vtinspect::InfoText>& texts, std::string_view id,
+                  std::string_view bytes) {
+  for (const vtinspect::InfoText& text : texts)
+    if (text.id == id && text.bytes == vtinspect::WithoutTrailingBlanks(bytes)) return true;
   return false;
 }
 
@@ -111,21 +114,25 @@ Field Id3v1Fields(const FileView& file, const std::string& encoding) {
                     text("comment", block->comment), track, genreFields});
 }
 
-// The texts of a list in front of "data", which the module does not read.
-Field HeadInfoFields(const FileProbe& probe, const std::string& encoding) {
+// The texts of the lists the command reads itself: in front of "data",
+// which the module does not read, and behind the audio at any distance,
+// which it reads only within about 1,000 bytes of the data size.
+Field ListedInfoFields(const std::vector<vtinspect::InfoText>& listed, const char* key, const char* where,
+                       const std::string& encoding) {
   std::vector<Field> texts;
-  if (probe.riff)
-    for (const vtinspect::InfoText& head : probe.riff->headInfo) {
-      const std::string shown = ToDisplay(head.bytes, encoding);
-      texts.push_back(Composite(
-          Shape::Group, "", head.bytes.empty() ? "" : "INFO " + head.id, shown + kBeforeTheAudio,
-          {JsonOnly("id", head.id), JsonOnly("text", shown), JsonOnly("offset", Signed(head.offset))}));
-    }
-  return Composite(Shape::List, "info_head", "", "", std::move(texts));
+  for (const vtinspect::InfoText& text : listed) {
+    // The IID3 chunk's body is the ID3v1 block, shown as such.
+    if (text.id == "IID3") continue;
+    const std::string shown = ToDisplay(text.bytes, encoding);
+    texts.push_back(Composite(
+        Shape::Group, "", text.bytes.empty() ? "" : "INFO " + text.id, shown + where,
+        {JsonOnly("id", text.id), JsonOnly("text", shown), JsonOnly("offset", Signed(text.offset))}));
+  }
+  return Composite(Shape::List, key, "", "", std::move(texts));
 }
 
-// The record's INFO texts. The same chunk, reached by both readers, is shown
-// once in the text form.
+// The record's INFO texts. A text the command's own read shows already, the
+// same chunk reached by both readers, gets no line of its own.
 Field ModuleInfoFields(const FileView& file, const std::string& encoding) {
   std::vector<Field> texts;
   const bool headList = ModuleReadsTheHeadList(file.probe);
@@ -133,9 +140,12 @@ Field ModuleInfoFields(const FileView& file, const std::string& encoding) {
     if (!ShownInfoItem(file.info, item)) continue;
     const std::string id(kInfoIds[static_cast<std::size_t>(item)].id);
     const std::string shown = ShownText(file.info, item, encoding);
-    const bool shownAsHead = headList && SameAsHead(file.probe, id, TextOf(file.info.Items[item]));
-    texts.push_back(Both(id, shown, shownAsHead ? "" : "INFO " + id,
-                         shown + (headList ? kBeforeTheAudio : kBehindTheAudio)));
+    const std::string_view bytes = TextOf(file.info.Items[item]);
+    const bool listed =
+        file.probe.riff && ((headList && SameAsListed(file.probe.riff->headInfo, id, bytes)) ||
+                            SameAsListed(file.probe.riff->tailInfo, id, bytes));
+    texts.push_back(Both(id, shown, listed ? "" : "INFO " + id,
+                         shown + (headList ? kBeforeTheAudio : kAsTheModuleReadsIt)));
   }
   return Composite(Shape::Object, "info", "", "", std::move(texts));
 }
@@ -163,7 +173,11 @@ Report DescribeFile(const FileView& file, const std::string& encoding) {
   add(RiffFields(probe));
   add(TrailerFields(file));
   fields.push_back(Id3v1Fields(file, encoding));
-  fields.push_back(HeadInfoFields(probe, encoding));
+  static const std::vector<vtinspect::InfoText> kNoTexts;
+  fields.push_back(
+      ListedInfoFields(probe.riff ? probe.riff->headInfo : kNoTexts, "info_head", kBeforeTheAudio, encoding));
+  fields.push_back(
+      ListedInfoFields(probe.riff ? probe.riff->tailInfo : kNoTexts, "info_tail", kBehindTheAudio, encoding));
   fields.push_back(ModuleInfoFields(file, encoding));
   return report;
 }

@@ -41,4 +41,21 @@ bool WriteFileTimes(const std::filesystem::path& path, const FileTimes& times) {
   return ok;
 }
 
+std::string RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0) return {};
+  const DWORD error = ::GetLastError();
+  return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? "the name exists already"
+                                                                     : "the system refused the rename";
+}
+
+bool FlushFolderOf(const std::filesystem::path&) { return true; }
+
+bool FlushToDisk(const std::filesystem::path& path) {
+  const HANDLE file = OpenForTimes(path, GENERIC_WRITE);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = ::FlushFileBuffers(file) != 0;
+  ::CloseHandle(file);
+  return ok;
+}
+
 }  // namespace vthost

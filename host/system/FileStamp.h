@@ -43,7 +43,4 @@ namespace vthost {
 // the system refuses.
 bool SetModificationTime(const std::filesystem::path& path, std::int64_t seconds, std::int32_t nanoseconds);
 
-// Writes the file's data to the disk; false when the system refuses.
-bool FlushToDisk(const std::filesystem::path& path);
-
 }  // namespace vthost

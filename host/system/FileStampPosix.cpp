@@ -25,12 +25,4 @@ bool SetModificationTime(const std::filesystem::path& path, std::int64_t seconds
   return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
-bool FlushToDisk(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
-}
-
 }  // namespace vthost

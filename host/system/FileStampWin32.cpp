@@ -49,13 +49,5 @@ bool SetModificationTime(const std::filesystem::path& path, std::int64_t seconds
   return ok;
 }
 
-bool FlushToDisk(const std::filesystem::path& path) {
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool ok = ::FlushFileBuffers(file) != 0;
-  ::CloseHandle(file);
-  return ok;
-}
 
 }  // namespace vthost

@@ -22,6 +22,16 @@ std::uint32_t CallGetInfo(const Str255& name, TagInfo& info);
 // SetInfo: the module's result, 0 or a Win32 code.
 std::int32_t CallSetInfo(const Str255& name, TagInfo& info, int mode);
 
+// SetInfo that keeps the old file under `keepAs` (a path beside it) when
+// the write puts a new file in its place: the backup is the old file
+// itself, no copy. VT_NOT_SUPPORTED, the file untouched, when the write
+// would not go through a new file, or where the module has no such call
+// (the DLL's exports are GetInfo, SetInfo and GetVersion alone).
+std::int32_t CallSetInfoKeepingOld(const Str255& name, TagInfo& info, int mode, const std::string& keepAs);
+
+// Whether the module has CallSetInfoKeepingOld's call at all.
+bool CanKeepOldFile();
+
 // GetVersion as text.
 std::string CallGetVersion();
 

@@ -23,6 +23,12 @@ std::uint32_t CallGetInfo(const Str255& name, TagInfo& info) {
 
 std::int32_t CallSetInfo(const Str255& name, TagInfo& info, int mode) { return SetInfo(&name, &info, mode); }
 
+std::int32_t CallSetInfoKeepingOld(const Str255& name, TagInfo& info, int mode, const std::string& keepAs) {
+  return SetInfoKeepingOld(&name, &info, mode, keepAs.c_str());
+}
+
+bool CanKeepOldFile() { return true; }
+
 std::string CallGetVersion() {
   Str255 buffer{};
   const Str255* version = GetVersion(&buffer);

@@ -72,6 +72,14 @@ std::uint32_t CallGetInfo(const Str255& name, TagInfo& info) {
 
 std::int32_t CallSetInfo(const Str255& name, TagInfo& info, int mode) { return setInfo(&name, &info, mode); }
 
+// The DLL's export table is fixed at GetInfo, SetInfo and GetVersion: a
+// backup on Windows is a copy.
+std::int32_t CallSetInfoKeepingOld(const Str255&, TagInfo&, int, const std::string&) {
+  return VT_NOT_SUPPORTED;
+}
+
+bool CanKeepOldFile() { return false; }
+
 std::string CallGetVersion() {
   Str255 buffer{};
   const Str255* version = getVersion(&buffer);

@@ -29,6 +29,13 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
+bool KeepsAsciiAsIs(const std::string& encoding) {
+  static constexpr std::string_view kAscii =
+      " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[]^_`abcdefghijklmnopqrstuvwxyz{|}";
+  const std::optional<std::string> encoded = Encode(kAscii, encoding);
+  return encoded && *encoded == kAscii;
+}
+
 std::optional<FittedText> EncodeFitting(std::string_view utf8, const std::string& encoding,
                                         std::size_t limit) {
   std::optional<std::string> whole = Encode(utf8, encoding);

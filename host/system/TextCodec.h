@@ -24,6 +24,13 @@ bool IsValidUtf8(std::string_view bytes);
 // Whether the platform can convert to and from this code page name.
 bool IsKnownEncoding(const std::string& encoding);
 
+// Whether the code page writes ASCII letters, digits, spaces and the
+// common punctuation as the same single bytes: the ID3v1 and INFO fields
+// hold 8-bit texts that every reader takes as such. UTF-16, UTF-32, UCS-2
+// and UTF-7 do not; neither does EBCDIC. Backslash and tilde are left out
+// of the test: Shift_JIS gives their bytes to the yen sign and overline.
+bool KeepsAsciiAsIs(const std::string& encoding);
+
 // Bytes as the user should see them: unchanged when they already are valid
 // UTF-8, otherwise decoded from `encoding`, with U+FFFD for any byte that
 // has no meaning there.

@@ -120,7 +120,9 @@ def forms(sources):
         Form("WAVE edit, tags added", sources["ff.wav"], new, False),
         Form("WAVE edit, tags shrink", sources["long.wav"], new + ["--info", "ICMT=short"], False),
         Form("bare -> rmp3", sources["tagged.mp3"], new + ["--to", "rmp3"], True),
-        Form("id3v2 -> rmp3", sources["id3v2.mp3"], new + ["--to", "rmp3"], True),
+        # The module's own write of this form: the command refuses it unless
+        # forced (or asked to take the tag out, a second write).
+        Form("id3v2 -> rmp3", sources["id3v2.mp3"], new + ["--to", "rmp3", "--force"], True),
         Form("rmp3 -> mp3", sources["plain.rmp3"], new + ["--to", "mp3"], True),
         Form("wave -> mp3", sources["ff.wav"], new + ["--to", "mp3"], True),
         Form("wave -> rmp3", sources["ff.wav"], new + ["--to", "rmp3"], True),

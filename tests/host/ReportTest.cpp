@@ -135,6 +135,28 @@ TEST(FileReport, TextsTheModuleFoundInTheHeadListAreShownOnce) {
   EXPECT_EQ(text.find("INFO INAM"), text.rfind("INFO INAM")) << text;
 }
 
+// A list behind the audio that the command reads itself: shown, and the
+// record's texts that it holds are not shown twice; a text only the module
+// found (in the audio, out of any list) is named as such.
+TEST(FileReport, TheListBehindTheAudioIsShownAndTheModulesOwnFindsNamed) {
+  const std::string tail = std::string("INFOINAM\x05\0\0\0Tail\0\0", 18);
+  const std::string bytes = std::string("RIFF\0\0\0\0WAVE", 12) + "data" + std::string("\x04\0\0\0", 4) +
+                            std::string("\xFF\xFB\x90\0", 4) + "LIST" + std::string("\x12\0\0\0", 4) + tail;
+  TagInfo info = FreshRecord();
+  Store(info.Items[InfoItemOf("INAM")], "Tail");
+  Store(info.Items[InfoItemOf("IKEY")], "noise");
+  vtinspect::MemoryBytes source(bytes);
+  const auto inspection = vtinspect::InspectBytes(source);
+  const std::string name = "t.wav";
+  const Report report = DescribeFile({name, info, true, inspection.probe, inspection}, "CP1252");
+  const std::string text = RenderText(report);
+  EXPECT_NE(text.find("  INFO INAM  Tail  (behind the audio)\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("INFO INAM"), text.rfind("INFO INAM")) << text;
+  EXPECT_NE(text.find("  INFO IKEY  noise  (as the module reads it)\n"), std::string::npos) << text;
+  EXPECT_NE(RenderJson(report).find(R"("info_tail":[{"id":"INAM","offset":36,"text":"Tail"}])"),
+            std::string::npos);
+}
+
 TEST(FileReport, AFailureNamesTheFileAndTheCode) {
   EXPECT_EQ(RenderJson(DescribeFailure("bad\xFFname", 5, "access denied")),
             "{\"code\":5,\"error\":\"access denied\",\"file\":\"bad\xEF\xBF\xBDname\","

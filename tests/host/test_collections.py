@@ -87,7 +87,7 @@ class RenameTests(Collection):
 
         status, out, err = self.run_here("rename", "--to", pattern, "--apply", self.music)
         self.assertEqual((status, err), (0, ""))
-        self.assertIn("3 renamed, 0 unchanged, 0 refused, 0 failed (run 1", out)
+        self.assertRegex(out, r"3 renamed, 0 unchanged, 0 refused, 0 failed \(run \d+, vomtrail undo reverses it\)")
         after = self.snapshot()
         self.assertEqual(sorted(after), sorted([
             b"AC_DC/Live_ 1992_/02 Thunder_.rmp3",
@@ -98,7 +98,7 @@ class RenameTests(Collection):
 
         status, out, err = self.run_here("undo")
         self.assertEqual((status, err), (0, ""))
-        self.assertIn("undo of run 1: 4 put back", out)
+        self.assertRegex(out, r"undo of run \d+: 4 put back")
         self.assertEqual(self.snapshot(), before)
         self.assertEqual(self.folders(), folders, "the folders the rename made are gone")
 
@@ -202,7 +202,10 @@ class ExportImportTests(Collection):
         self.assertIn('./Kind of Blue/Ça va.rmp3\n  comment: "Written by vomtrail" -> "line one\\x0aline two"', out)
         self.assertIn("3 to write, 0 unchanged, 0 refused; nothing written", out)
         status, out, err = self.run_here("import", "--apply", table, cwd=self.music)
-        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(status, 0, err)
+        # The MP3 sample starts with an ID3v2 tag, which the import leaves as it is.
+        self.assertEqual(err, "vomtrail: ./Kind of Blue/01 So What.mp3: the file starts with an ID3v2 tag, whose "
+                              "texts players usually show; only the ID3v1 texts are changed\n")
         self.assertIn("3 written, 0 unchanged, 0 refused, 0 failed", out)
         rows = {row["path"]: row for row in table_rows(self.run_here("export", ".", cwd=self.music)[1])}
         mp3, rmp3, wave = (rows["./" + os.path.relpath(path, self.music)] for path in paths)
@@ -266,7 +269,7 @@ class UndoTests(Collection):
 
     def test_in_place_and_moving_writes_are_undone_byte_for_byte(self):
         for sample, cells in ((MP3, {"title": "In place"}), (WAVE, {"INAM": "Head list"}),
-                              (MP3, {"form": "rmp3"}), (RMP3, {"form": "mp3", "title": "Moved"})):
+                              (WAVE, {"form": "rmp3"}), (RMP3, {"form": "mp3", "title": "Moved"})):
             for limit in ("1G", "64K"):  # 64K: no room for whole files
                 with self.subTest(sample=sample, cells=cells, limit=limit):
                     self.env["VOMTRAIL_JOURNAL_SIZE"] = limit

@@ -82,6 +82,29 @@ TEST(RiffChunks, WaveWithAHeadListBeforeTheAudio) {
   EXPECT_EQ(facts.headInfo[2].offset, 12u + 24 + 8 + 4 + 18 + 16);
 }
 
+TEST(RiffChunks, ListsBehindTheAudioAtAnyDistanceAndEveryChunk) {
+  FileBuilder chunks;
+  chunks.Chunk("fmt ", Fmt(kFormatMpegLayer3, 2, 44100, 16000));
+  chunks.Chunk("LIST", FileBuilder().Text("INFO").Chunk("INAM", "Head").Get());
+  chunks.Chunk("data", std::string(4001, '\xAA'));  // odd: one pad byte
+  chunks.Chunk("id3 ", std::string(3000, '\0'));
+  chunks.Chunk("LIST", FileBuilder().Text("INFO").Chunk("INAM", "Tail").Chunk("ICOP", "Me").Get());
+  chunks.Text("TAG").Zeros(125);  // an ID3v1 block behind the chunks ends the walk, harmlessly
+  const RiffFacts facts = Walk(Riff("WAVE", chunks));
+
+  EXPECT_FALSE(facts.damaged);
+  ASSERT_EQ(facts.headInfo.size(), 1u);
+  EXPECT_EQ(facts.headInfo[0].bytes, "Head");
+  ASSERT_EQ(facts.tailInfo.size(), 2u);
+  EXPECT_EQ((std::pair{facts.tailInfo[0].bytes, facts.tailInfo[1].id}),
+            (std::pair{std::string("Tail"), std::string("ICOP")}));
+  std::vector<std::string> ids;
+  for (const ChunkSpan& chunk : facts.chunks) ids.push_back(chunk.id + "/" + chunk.listType);
+  EXPECT_EQ(ids, (std::vector<std::string>{"fmt /", "LIST/INFO", "data/", "id3 /", "LIST/INFO"}));
+  EXPECT_EQ(facts.chunks[2].End(), facts.chunks[3].offset);
+  EXPECT_EQ(facts.tailInfo[0].offset, facts.chunks[4].offset + 12);
+}
+
 TEST(RiffChunks, FormsAndAStreamedDataSize) {
   FileBuilder streamed;
   streamed.Text("data").Le32(kStreamedSize).Zeros(50);

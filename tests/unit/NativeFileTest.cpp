@@ -184,6 +184,27 @@ TEST_F(NativeFile, AMovingWriteMakesANewFileWithTheOldOnesModeOwnerAndAttributes
   EXPECT_TRUE(Others(dir_, {"c.mp3"}).empty());
 }
 
+TEST_F(NativeFile, AMovingWriteCanKeepTheOldFileItselfUnderASecondName) {
+  const std::string path = Make("k.mp3", kBare);
+  const std::string kept = (dir_ / "k.mp3.orig").string();
+  const ino_t before = InodeOf(path);
+  TagInfo info = ReadForEdit(path);
+  ASSERT_EQ(SetFileInfo(NativeFileSystem(), path.c_str(), info, 1, kept.c_str()), 0u);
+  EXPECT_EQ(InodeOf(kept), before) << "the backup is the old file, not a copy";
+  EXPECT_EQ(Content(kept), Content(Make("expected", kBare)));
+  EXPECT_EQ(Content(path).substr(0, 4), "RIFF");
+  // A name that is taken, and a file no new one can stand in for (two
+  // names), keep nothing and change nothing.
+  const std::string rmp3 = Content(path);
+  info = ReadForEdit(path);
+  EXPECT_EQ(SetFileInfo(NativeFileSystem(), path.c_str(), info, 0, kept.c_str()), 50u);
+  fs::create_hard_link(path, dir_ / "second");
+  EXPECT_EQ(SetFileInfo(NativeFileSystem(), path.c_str(), info, 1, (dir_ / "other").string().c_str()), 50u);
+  EXPECT_EQ(Content(path), rmp3);
+  EXPECT_EQ(InodeOf(kept), before);
+  EXPECT_TRUE(Others(dir_, {"k.mp3", "k.mp3.orig", "expected", "second"}).empty());
+}
+
 TEST_F(NativeFile, ASymlinkStaysALinkAndItsTargetIsReplaced) {
   fs::create_directories(dir_ / "music");
   const std::string target = Make("music/d.mp3", kBare);
