@@ -1,9 +1,9 @@
 #include "command/FileEdit.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iostream>
 
+#include "Blanks.h"
 #include "FileBytes.h"
 #include "Record.h"
 #include "Vomtrail.h"
@@ -228,11 +228,20 @@ FileResult Write(const fs::path& path, const ModuleName& moduleName, const EditR
   return FileResult::Written;
 }
 
-// Whether the edits leave the file as it is: the same record, the same form,
-// nothing to take out of the audio or to bring in step before it.
+// Whether the edits leave the file as it is: the same texts (an "IID3"
+// body's fields come padded, the edits' without), track and genre, the same
+// form, nothing to take out of the audio or to bring in step before it.
 bool LeavesAsItIs(const Plan& plan, const EditRead& read) {
-  return plan.mode == ModeFor(std::nullopt, read.info) && plan.stripped == 0 && plan.head.content.empty() &&
-         std::memcmp(&plan.before, &plan.info, sizeof(TagInfo)) == 0;
+  if (plan.mode != ModeFor(std::nullopt, read.info) || plan.stripped != 0 || !plan.head.content.empty())
+    return false;
+  const TagInfo& before = plan.before;
+  const TagInfo& after = plan.info;
+  for (int item = 0; item < VT_ITEM_COUNT; ++item)
+    if (vtinspect::WithoutTrailingBlanks(TextOf(before.Items[item])) !=
+        vtinspect::WithoutTrailingBlanks(TextOf(after.Items[item])))
+      return false;
+  return GenreNumber(before) == GenreNumber(after) && before.Track == after.Track &&
+         before.TagKind == after.TagKind && before.HasTag == after.HasTag;
 }
 
 }  // namespace

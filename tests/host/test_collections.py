@@ -324,6 +324,57 @@ class UndoTests(Collection):
 
 
 @unittest.skipIf(ON_WINE, "native build")
+class SetFolderTests(Collection):
+    def test_patterns_from_names_and_a_summary(self):
+        a = self.copy(RMP3, "Miles Davis - Kind of Blue/01 So What.rmp3")
+        b = self.copy(RMP3, "Miles Davis - Kind of Blue/sub/02 Freddie Freeloader.rmp3")
+        odd = self.copy(RMP3, "Miles Davis - Kind of Blue/no number.rmp3")
+        self.copy(WAVE, "elsewhere/w.wav")
+        status, out, err = self.run_here("set", "--from-name", "{artist} - {album}/{track} {title}",
+                                         "--comment", "{title:upper} ({{live}})", "--jobs", "3",
+                                         os.path.join(self.music, "Miles Davis - Kind of Blue"))
+        self.assertEqual(status, 1)
+        self.assertIn(f"{odd}: the path does not match --from-name; left alone", err)
+        # The file in the folder below takes its folder's name as the album.
+        self.assertIn(f"{b}: the path does not match --from-name; left alone", err)
+        self.assertRegex(out, r"1 written, 0 unchanged, 2 refused, 0 failed \(run \d+, vomtrail undo reverses it\)")
+        row = json.loads(self.run_here("export", "--json", a)[1])
+        self.assertEqual((row["artist"], row["album"], row["track"], row["title"], row["comment"]),
+                         ("Miles Davis", "Kind of Blue", "1", "So What", "SO WHAT ({live})"))
+        # Once more: nothing differs, so nothing is written.
+        before = read(a)
+        status, out, _ = self.run_here("set", "--from-name", "{artist} - {album}/{track} {title}",
+                                       "--comment", "{title:upper} ({{live}})", a)
+        self.assertEqual((status, out), (0, ""))
+        self.assertEqual(read(a), before)
+
+    def test_folders_are_walked_and_undone(self):
+        files = [self.copy(MP3, "x/a.mp3"), self.copy(RMP3, "x/y/b.rmp3"), self.copy(WAVE, "x/y/z/c.wav")]
+        with open(os.path.join(self.music, "x", "notes.txt"), "w") as notes:
+            notes.write("text")
+        before = self.snapshot()
+        status, out, err = self.run_here("set", "--genre", "Jazz", "--title", "{parent} {stem}", self.music)
+        self.assertEqual(status, 0, err)
+        self.assertIn("3 written, 0 unchanged, 0 refused, 0 failed", out)
+        titles = [json.loads(line)["title"] for line in self.run_here("export", "--json", *files)[1].splitlines()]
+        self.assertEqual(titles, ["x a", "y b", "z c"])
+        self.assertEqual(read(os.path.join(self.music, "x", "notes.txt")), b"text", "only audio names are walked")
+        status, out, err = self.run_here("undo")
+        self.assertEqual(status, 0, err)
+        self.assertEqual(self.snapshot(), before)
+
+    def test_mistakes_in_patterns_touch_no_file(self):
+        path = self.copy(MP3, "p.mp3")
+        before = read(path)
+        for options in (["--title", "{titel}"], ["--info", "ICOP={"], ["--from-name", "{stem}"],
+                        ["--from-name", "{artist}{title}"]):
+            status, _, err = self.run_here("set", *options, path)
+            self.assertEqual(status, 2, options)
+            self.assertNotIn(path, err)
+        self.assertEqual(read(path), before)
+
+
+@unittest.skipIf(ON_WINE, "native build")
 class ScanTests(Collection):
     def many(self, count):
         first = self.copy(MP3, "many/0000.mp3")
