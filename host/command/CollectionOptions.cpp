@@ -44,7 +44,8 @@ CLI::App* AddRename(CLI::App& app, RenameOptions& options) {
   command->add_option("PATH", options.paths, "Files, or folders to walk for files")->required();
   command->footer(
       std::string(kFolderWalk) +
-      "\nFields: title artist album year comment track genre (the texts players show: ID3v2, APEv2, ID3v1, INFO), any INFO id "
+      "\nFields: title artist album year comment track genre (the texts players show: ID3v2, APEv2, ID3v1, "
+      "INFO), any INFO id "
       "({INAM}), filename stem ext dir parent. Formats: {track:02} (width), {title:.20} (longest), "
       "{artist:upper|lower|title}; {{ and }} are braces.\nA file whose fields in the pattern are empty "
       "keeps its name. Characters FAT, NTFS or ext4 cannot hold become _. A name is never taken "
