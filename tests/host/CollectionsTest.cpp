@@ -3,18 +3,25 @@
 // names, the journal's limits and times, and work in order on many threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
 
+#include "Record.h"
 #include "command/Messages.h"
 #include "command/OrderedWork.h"
 #include "journal/JournalLimits.h"
+#include "patterns/FileFields.h"
+#include "patterns/LetterCase.h"
 #include "rename/PortableNames.h"
 #include "rename/RenamePlan.h"
 #include "system/FileStamp.h"
+#include "system/ReadOnlyFile.h"
 #include "table/Csv.h"
+#include "table/RowEdits.h"
 #include "table/TableText.h"
 #include "table/TagTable.h"
 
@@ -252,6 +259,98 @@ TEST(HeldOutput, WorkersSpeakInTheOrderOfOneThread) {
             "file0: written\nafter0\nfile1: written\nafter1\nfile2: written\nafter2\n");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "vomtrail: file1: refused\n");
   EXPECT_EQ(FilesExitStatus(), kExitFileFailed) << "a held failure counts once it is shown";
+}
+
+TEST(RowEdits, OnlyTheCellsThatDifferAndNoMirror) {
+  const TableRow now{"w.wav", {{"form", "wave"}, {"title", "Old"}, {"INAM", "Old INAM"}, {"track", "3"}}};
+  auto edits =
+      EditsForChanges({{"title", "Old", "New"}, {"track", "3", ""}, {"genre", "Rock", ""}}, now, "CP1252");
+  ASSERT_TRUE(std::holds_alternative<RowEdits>(edits));
+  const EditOptions& options = std::get<RowEdits>(edits).edits;
+  EXPECT_EQ(options.title, "New");
+  EXPECT_EQ(options.track, "0");    // an emptied track is no track
+  EXPECT_EQ(options.genre, "255");  // an emptied genre is no genre
+  // The INAM a changed title would carry with it in a RIFF file is kept.
+  EXPECT_EQ(options.info, (std::vector<std::string>{"INAM=Old INAM", "IGNR="}));
+  EXPECT_FALSE(std::get<RowEdits>(edits).mode);
+  const TableRow mp3{"a.mp3", {{"form", "mp3"}}};
+  EXPECT_TRUE(std::get<RowEdits>(EditsForChanges({{"title", "a", "b"}}, mp3, "CP1252")).edits.info.empty());
+  EXPECT_EQ(std::get<RowEdits>(EditsForChanges({{"form", "mp3", "rmp3"}}, mp3, "CP1252")).mode, 1);
+  EXPECT_NE(std::get<std::string>(EditsForChanges({{"form", "mp3", "flac"}}, mp3, "CP1252")).find("none of"),
+            std::string::npos);
+}
+
+TEST(FileFields, TheTextsPlayersShowAndThePath) {
+  TagInfo info{};
+  info.HasTag = 1;
+  info.Track = 7;
+  const auto put = [&](int item, std::string_view text) {
+    info.Items[item].Length = static_cast<std::uint8_t>(text.size());
+    std::copy(text.begin(), text.end(), info.Items[item].Text);
+  };
+  put(VT_ITEM_TITLE, "ID3v1 title");
+  put(VT_ITEM_YEAR, "1959");
+  put(VT_ITEM_GENRE, "\x08");  // Jazz
+  put(0, "INFO title");        // INAM
+  put(6, "(c) 1959");          // ICOP
+  vtinspect::FileInspection inspection;
+  vtinspect::Id3v2Tag tag;
+  tag.status = vtinspect::Id3v2Status::kRead;
+  tag.title = {"ID3v2 title"};
+  tag.date = "1959-08-17";
+  inspection.id3v2.push_back(tag);
+  const FieldValues values = TagFields(info, true, inspection, "CP1252");
+  EXPECT_EQ(values.at("title"), "ID3v2 title");
+  EXPECT_EQ(values.at("year"), "1959");
+  EXPECT_EQ(values.at("track"), "7");
+  EXPECT_EQ(values.at("genre"), "Jazz");
+  EXPECT_EQ(values.at("INAM"), "INFO title");
+  EXPECT_EQ(values.at("ICOP"), "(c) 1959");
+  EXPECT_EQ(values.count("artist"), 0u);
+  const FieldValues path = PathFields("music/Kind of Blue/01 So What.mp3");
+  EXPECT_EQ(path.at("stem"), "01 So What");
+  EXPECT_EQ(path.at("ext"), "mp3");
+  EXPECT_EQ(path.at("dir"), "music/Kind of Blue");
+  EXPECT_EQ(path.at("parent"), "Kind of Blue");
+}
+
+TEST(ReadOnlyFile, GivesWhatTheBytesHold) {
+  const fs::path path = fs::temp_directory_path() / "vomtrail-read-only-file.bin";
+  std::string bytes(20000, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+  std::ofstream(path, std::ios::binary) << bytes;
+  ReadOnlyFile file(path);
+  ASSERT_TRUE(file.IsOpen());
+  EXPECT_EQ(file.Size(), bytes.size());
+  EXPECT_EQ(file.Stamp()->size, bytes.size());
+  vtinspect::MemoryBytes memory(bytes);
+  std::uint32_t state = 99;
+  for (int i = 0; i < 500; ++i) {
+    state = state * 1664525u + 1013904223u;
+    const std::uint64_t offset = state % 21000;
+    const std::size_t count = (state >> 16) % 6000;
+    ASSERT_EQ(file.Read(offset, count), memory.Read(offset, count)) << offset << " " << count;
+    std::string into(count, '?');
+    into.resize(file.ReadInto(offset, into.data(), count));
+    ASSERT_EQ(into, memory.Read(offset, count));
+  }
+  fs::remove(path);
+  EXPECT_FALSE(ReadOnlyFile(fs::temp_directory_path()).IsOpen()) << "a folder is no file to read";
+}
+
+TEST(LetterCase, ScriptsWithCase) {
+  EXPECT_EQ(InCase("пётр ильич", LetterCase::Title), "Пётр Ильич");
+  EXPECT_EQ(InCase("ΣΟΦΙΑ", LetterCase::Lower), "σοφια");
+  EXPECT_EQ(InCase("łódź žluťoučký", LetterCase::Upper), "ŁÓDŹ ŽLUŤOUČKÝ");
+  EXPECT_EQ(InCase("İstanbul", LetterCase::Lower),
+            "İstanbul");  // the dotted capital I has no small form here
+  EXPECT_EQ(InCase("a\xff"
+                   "b",
+                   LetterCase::Upper),
+            "A\xff"
+            "B");  // a byte that is not UTF-8 stays
+  EXPECT_EQ(CharacterCount("añ☃"), 3u);
+  EXPECT_EQ(FirstCharacters("añ☃x", 3), "añ☃");
 }
 
 }  // namespace
