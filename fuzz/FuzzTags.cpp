@@ -57,13 +57,15 @@ std::string NewText(std::uint8_t choice, TextField field) {
   return kTexts[choice % kTexts.size()];
 }
 
-// A tag's frames as stored: id and bytes, in order.
+// A tag's frames: id and bytes, in order, as the tag holds them once a tag
+// unsynchronised as a whole has its escape zeros taken out (a frame that
+// ends in 0xFF gets one behind it when it comes to stand before the
+// padding: a change of the tag's bytes, not of the frame's).
 std::vector<std::pair<std::string, std::vector<std::uint8_t>>> StoredFrames(Bytes tag) {
   const Id3v2Layout layout = LayOutId3v2(*ParseId3v2Header(tag), tag);
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> frames;
   for (const FrameSpot& frame : layout.walk.frames) {
-    const Bytes stored = layout.raw.subspan(layout.RawOffset(frame.offset),
-                                            layout.RawOffset(frame.End()) - layout.RawOffset(frame.offset));
+    const Bytes stored = layout.Body().subspan(frame.offset, frame.End() - frame.offset);
     frames.emplace_back(frame.Id(), std::vector<std::uint8_t>(stored.begin(), stored.end()));
   }
   return frames;

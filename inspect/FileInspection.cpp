@@ -51,7 +51,7 @@ FileInspection InspectBytes(ByteSource& file, const InspectOptions& options) {
     if (options.tags) inspection.ape = ReadApe(file, *probe.trailer);
     inspection.id3v1 = ReadId3v1(file, *probe.trailer);
   }
-  inspection.length = MeasurePlayLength(file, probe);
+  if (options.length) inspection.length = MeasurePlayLength(file, probe);
   return inspection;
 }
 

@@ -18,7 +18,8 @@
 namespace vtinspect {
 
 struct InspectOptions {
-  bool tags = true;  // false: the tags' contents are not read (the ID3v1 block still is)
+  bool tags = true;    // false: the tags' contents are not read (the ID3v1 block still is)
+  bool length = true;  // false: the play length is not worked out (no frames are counted)
 };
 
 struct FileInspection {

@@ -24,12 +24,17 @@ void ByteReader::FillAt(std::int64_t position) {
   if (windowCapacity_ < want) {
     // Past the first window, the largest at once: one block instead of a
     // chain of growing ones keeps the call's heap use small.
-    const std::size_t capacity = want <= kFirstWindow ? want : kLargestWindow;
-    window_ = std::make_unique_for_overwrite<std::byte[]>(capacity);
-    windowCapacity_ = capacity;
+    grownWindow_ = std::make_unique_for_overwrite<std::byte[]>(kLargestWindow);
+    window_ = grownWindow_.get();
+    windowCapacity_ = kLargestWindow;
   }
   windowStart_ = position;
-  windowLength_ = want == 0 ? 0 : file_.ReadAt(position, std::span(window_.get(), want));
+  windowLength_ = want == 0 ? 0 : file_.ReadAt(position, std::span(window_, want));
+}
+
+void ByteReader::FillFrom(std::int64_t position) {
+  if (position < 0 || position >= size_) return;
+  FillAt(position);
 }
 
 std::uint8_t ByteReader::ReadByte() {
@@ -53,7 +58,7 @@ bool ByteReader::FindByte(std::uint8_t value) {
       if (windowLength_ == 0) return false;
       continue;
     }
-    const std::byte* from = window_.get() + at;
+    const std::byte* from = window_ + at;
     const std::size_t left = windowLength_ - static_cast<std::size_t>(at);
     const void* hit = std::memchr(from, value, left);
     if (hit != nullptr) {
@@ -87,7 +92,7 @@ void ByteReader::Read(std::span<std::byte> out) {
     if (static_cast<std::int64_t>(windowLength_) < static_cast<std::int64_t>(out.size()))
       Fail(Win32Error::HandleEof);
   }
-  std::memcpy(out.data(), window_.get() + (pos_ - windowStart_), out.size());
+  std::memcpy(out.data(), window_ + (pos_ - windowStart_), out.size());
   pos_ = end;
 }
 

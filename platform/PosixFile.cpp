@@ -446,16 +446,21 @@ class PosixFileSystem final : public FileSystem {
       FailErrno(err);
     }
     // The handle owns fd from here on, so every failure below closes it.
-    auto file = std::make_unique<PosixFile>(fd, path);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) FailErrno(errno);
-    // Windows opens neither folders nor devices as files.
-    if (!S_ISREG(st.st_mode)) Fail(Win32Error::AccessDenied);
-    if (::flock(fd, (write ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) FailErrno(errno);
-    // The size is read under the lock: one taken before it could be another
-    // writer's old one. O_NONBLOCK stays set: it changes nothing for
-    // regular files.
+    // Only a writer needs the path again (for a new file beside the old).
+    auto file = std::make_unique<PosixFile>(fd, write ? std::string(path) : std::string());
+    // The lock first, then one look at the file under it: a size read before
+    // the lock could be another writer's old one. flock takes any kind of
+    // file, so the kind is checked after it, and before a failed lock's code
+    // is given. O_NONBLOCK stays set: it changes nothing for regular files.
+    if (::flock(fd, (write ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+      const int err = errno;
+      struct stat st {};
+      if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) Fail(Win32Error::AccessDenied);
+      FailErrno(err);
+    }
     file->TakeState();
+    // Windows opens neither folders nor devices as files.
+    if (!S_ISREG(file->Opened().st_mode)) Fail(Win32Error::AccessDenied);
     return file;
   }
 };

@@ -20,14 +20,10 @@ class ByteReader;
 inline constexpr std::size_t kRiffTrailerSize = 1001;
 
 // A text of 0 to 256 bytes: bytes[start .. start + count] up to the first
-// zero byte. A negative count gives the empty text. The caller keeps
-// start + count inside bytes and count below 256.
-struct SlicedText {
-  std::array<std::uint8_t, 256> bytes{};
-  std::size_t length = 0;
-  std::span<const std::uint8_t> View() const { return {bytes.data(), length}; }
-};
-SlicedText SliceText(std::span<const std::uint8_t> bytes, std::int32_t start, std::int32_t count);
+// zero byte, as a view into bytes. A negative count gives the empty text.
+// The caller keeps start + count inside bytes and count below 256.
+std::span<const std::uint8_t> SliceText(std::span<const std::uint8_t> bytes, std::int32_t start,
+                                        std::int32_t count);
 
 // Drops trailing bytes up to 0x20 (spaces and control bytes).
 std::span<const std::uint8_t> RightTrim(std::span<const std::uint8_t> text);

@@ -56,6 +56,18 @@ plot_data="$native/getinfo_rate.dat"
 # The inspection: info per file beside GetInfo, and counting frames.
 /usr/bin/python3 bench/run_inspect_benchmarks.py --native "$native" --corpus "$corpus" \
   --runs "${BENCH_RUNS:-5}" --append bench/RESULTS.md
+# --- Scans of whole collections (begin) ---
+# vomtrail info --json on 1 and on its default threads beside exiftool,
+# mediainfo, mutagen and ffprobe, over 10,000 and 100,000 small files, warm
+# and cold (about 2 GB of files under build/bench-collection; 20 minutes).
+# BENCH_COLLECTION_COUNTS=10000 runs the smaller folder alone.
+cmake --build "$native" -j2 --target vomtrail_host >/dev/null
+collection_data="$native/collection_scan.dat"
+/usr/bin/python3 bench/run_collection_benchmarks.py --native "$native" --out build/bench-collection \
+  --counts "${BENCH_COLLECTION_COUNTS:-10000,100000}" --runs "${BENCH_RUNS:-5}" --slow-runs 1 \
+  --append bench/RESULTS.md --plot-data "$collection_data"
+gnuplot -e "data='$collection_data'; out='bench/collection_scan.png'" bench/collection_scan.gp
+# --- Scans of whole collections (end) ---
 cat bench/FINDINGS.md >> bench/RESULTS.md
 gnuplot -e "data='$plot_data'; out='bench/getinfo_rate.png'" bench/getinfo_rate.gp
 echo "Figures written to bench/RESULTS.md and bench/getinfo_rate.png"

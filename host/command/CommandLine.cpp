@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "command/CollectionOptions.h"
 #include "command/Messages.h"
 #include "edits/TagEdits.h"
 #include "system/TextCodec.h"
@@ -22,6 +23,7 @@ CLI::App* AddInfo(CLI::App& app, InfoOptions& info) {
       ->add_option("--encoding", info.encoding,
                    "Code page of texts that are not UTF-8 (any iconv name, e.g. CP932)")
       ->capture_default_str();
+  AddJobs(*command, info.jobs);
   command->add_option("PATH", info.paths, "Files, or folders to walk for files")->required();
   command->footer(kExitCodes);
   return command;
@@ -33,7 +35,9 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to,
   CLI::App* command = app.add_subcommand("set", "Edit the tags of files and write them back");
   // An MP3 file's ID3v2 tag takes each of these texts whole (--id3v1-only
   // leaves it alone); the widths are the ID3v1 fields'.
-  command->add_option("--title", edits.title, "Title (ID3v1: 30 bytes; an MP3 file's ID3v2 tag too)");
+  command->add_option(
+      "--title", edits.title,
+      "Title (ID3v1: 30 bytes; an MP3 file's ID3v2 tag too); a pattern, as every text option");
   command->add_option("--artist", edits.artist, "Artist (ID3v1: 30 bytes; an MP3 file's ID3v2 tag too)");
   command->add_option("--album", edits.album, "Album (ID3v1: 30 bytes; an MP3 file's ID3v2 tag too)");
   command->add_option("--year", edits.year, "Year (ID3v1: 4 bytes; an MP3 file's ID3v2 tag too)");
@@ -83,9 +87,38 @@ CLI::App* AddSet(CLI::App& app, SetOptions& set, std::optional<std::string>& to,
   command->add_flag("--dry-run", set.dryRun,
                     "Show what would be written to each file (form, texts, whether the audio moves, bytes) "
                     "and write nothing");
-  command->add_option("FILE", set.files, "Files to rewrite")->required();
-  command->footer(kExitCodes);
+  command->add_option(
+      "--from-name", set.fromName,
+      "Read fields from each file's path, e.g. '{artist} - {album}/{track} {title}' (from the "
+      "right: the last part is the name without its extension); files that do not match are "
+      "named and left alone");
+  command->add_flag("--all-files", set.allFiles, "In folders, take every file, not only audio names");
+  AddJobs(*command, set.jobs);
+  AddJournalOptions(*command, set.journal);
+  command->add_option("PATH", set.files, "Files, or folders to walk for files")->required();
+  command->footer(
+      "Every text option is a pattern: fields of the file in braces, e.g. --title '{track:02} {title}' "
+      "(fields: title artist album year comment track genre, any INFO id, filename stem ext dir parent; "
+      "formats :02 :.20 :upper :lower :title; {{ and }} are braces).\n"
+      "A folder stands for every .mp3 .mp2 .mp1 .mpa .wav .rmp .rmp3 file below it at any depth (every file "
+      "with --all-files), as for info: there is no --recursive option, and links to folders are not "
+      "followed. A file whose record the edits leave as it is is not written. The run ends with a summary: "
+      "written, unchanged, refused, failed.\n"
+      "Every run that writes keeps an undo journal: vomtrail history, vomtrail undo.\n" +
+      std::string(kExitCodes));
   return command;
+}
+
+// A word as a shell takes it back: quoted when it holds anything but
+// letters, digits and - _ . / = : , +
+std::string QuotedWord(const std::string& word) {
+  if (!word.empty() &&
+      word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./=:,+") ==
+          std::string::npos)
+    return word;
+  std::string quoted = "'";
+  for (const char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
 }  // namespace
@@ -107,6 +140,19 @@ CommandLine ParseCommandLine(int argc, char** argv) {
   CLI::App* info = AddInfo(app, line.info);
   CLI::App* set = AddSet(app, line.set, to, from);
   CLI::App* version = app.add_subcommand("version", "Show the module's version");
+  line.exportTable.encoding = kDefaultEncoding;
+  CLI::App* exportTable = AddExport(app, line.exportTable);
+  line.importTable.encoding = kDefaultEncoding;
+  CLI::App* importTable = AddImport(app, line.importTable);
+  line.rename.encoding = kDefaultEncoding;
+  CLI::App* rename = AddRename(app, line.rename);
+  CLI::App* history = AddHistory(app, line.history);
+  CLI::App* undo = AddUndo(app, line.undo);
+  // The journal names the command a run carried out.
+  std::string words;
+  for (int i = 1; i < argc; ++i) words += (i > 1 ? " " : "") + QuotedWord(argv[i]);
+  line.rename.commandText = line.undo.commandText = line.importTable.commandText = line.set.commandText =
+      words;
 
   try {
     app.parse(argc, argv);
@@ -115,13 +161,22 @@ CommandLine ParseCommandLine(int argc, char** argv) {
     line.exitStatus = status == 0 ? kExitOk : kExitUsage;
     return line;
   }
-  if (!showVersion && !*info && !*set && !*version) {
-    ReportUsage("a command is needed: info, set or version (see --help)");
+  if (!showVersion && !*info && !*set && !*version && !*exportTable && !*importTable && !*rename &&
+      !*history && !*undo) {
+    ReportUsage(
+        "a command is needed: info, set, export, import, rename, history, undo or version (see --help)");
     line.exitStatus = kExitUsage;
   }
   if (to) line.set.mode = ModeNamed(*to);
   if (from) line.set.from = CopySourceNamed(*from);
-  line.command = showVersion || *version ? Command::Version : *info ? Command::Info : Command::Set;
+  line.command = showVersion || *version ? Command::Version
+                 : *info                 ? Command::Info
+                 : *exportTable          ? Command::Export
+                 : *importTable          ? Command::Import
+                 : *rename               ? Command::Rename
+                 : *history              ? Command::History
+                 : *undo                 ? Command::Undo
+                                         : Command::Set;
   return line;
 }
 

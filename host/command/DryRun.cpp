@@ -5,6 +5,7 @@
 #include "Blanks.h"
 #include "Genres.h"
 #include "Record.h"
+#include "command/Messages.h"
 #include "command/Progress.h"
 #include "command/SetCommand.h"
 #include "edits/TagEdits.h"
@@ -40,7 +41,7 @@ std::string Track(const TagInfo& info, bool written) {
 void Line(const std::string& label, const std::string& text) {
   std::string padded = label;
   if (padded.size() < 10) padded.resize(10, ' ');
-  std::cout << "  " << padded << ' ' << text << '\n';
+  Out() << "  " << padded << ' ' << text << '\n';
 }
 
 void Change(const std::string& label, const std::string& old, const std::string& now) {
@@ -85,8 +86,8 @@ void ShowId3v2(const DryRunView& view) {
 
 void ShowDryRun(const DryRunView& view) {
   Progress::ClearActive();
-  std::cout << EscapeControls(view.name) << ": would be written as " << ModeName(view.mode) << " (now "
-            << ContainerWords(view.probe) << "); nothing written\n";
+  Out() << EscapeControls(view.name) << ": would be written as " << ModeName(view.mode) << " (now "
+        << ContainerWords(view.probe) << "); nothing written\n";
   const std::string& encoding = view.encoding;
   // Every form keeps an ID3v1 block: at the end, or in the IID3 chunk.
   for (const auto& [item, label] : kId3v1Fields)
@@ -117,7 +118,7 @@ void ShowDryRun(const DryRunView& view) {
                                ? "grows; " + Moves(PlannedLength(view.head.content), view.obstacle)
                                : "in place; " + std::to_string(BytesToWrite(view.head.content)) +
                                      " bytes would be written"));
-  std::cout.flush();
+  Out().flush();
 }
 
 }  // namespace vthost

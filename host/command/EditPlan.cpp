@@ -52,9 +52,13 @@ bool DecideOnId3v2(vtinspect::ByteSource& bytes, const EditRead& read, const Set
   if (plan.mode == VT_MODE_MP3) {
     if (options.stripId3v2)
       ReportWarning(name, "--strip-id3v2 takes a tag out of RIFF output only; an MP3 file keeps it in front");
-    // A bare stream's own tag is kept in step (PlanId3v2Texts); one that
-    // comes out of a data chunk is written as it stands.
-    if (TouchesId3v1(edits) && read.Kind() != VT_KIND_MPEG && !options.id3v1Only)
+    // A bare stream's own tag is kept in step (PlanId3v2Texts) unless
+    // --id3v1-only; one that comes out of a data chunk is written as it stands.
+    if (TouchesId3v1(edits) && options.id3v1Only)
+      ReportWarning(name,
+                    "the file starts with an ID3v2 tag, whose texts players usually show; only the ID3v1 "
+                    "texts are changed");
+    else if (TouchesId3v1(edits) && read.Kind() != VT_KIND_MPEG)
       ReportWarning(name,
                     "the ID3v2 tag at the start of the data chunk comes over as it is, with its own texts, "
                     "which players usually show; set the texts again on the MP3 file to change them there");
@@ -94,7 +98,8 @@ void CarryStrippedTexts(vtinspect::ByteSource& bytes, const EditRead& read, cons
 }
 
 // --from: the texts of one tag kind into the others. False when the file is
-// refused, or has nothing to copy and nothing else to change (said).
+// refused (said). A file with nothing to copy is named; when nothing else
+// changes either, the plan leaves it as it is.
 bool CopyFromTag(vtinspect::ByteSource& bytes, const EditRead& read, const SetOptions& options,
                  const TagEdits& edits, const std::string& name, Plan& plan) {
   const CopySource from = *options.from;
@@ -112,9 +117,8 @@ bool CopyFromTag(vtinspect::ByteSource& bytes, const EditRead& read, const SetOp
                   : "the file has no " + std::string(CopySourceWords(from)) +
                         (from == CopySource::kId3v1 ? " block" : " tag") + " to copy texts from";
   if (!missing.empty()) {
-    const bool nothingElse = IsEmpty(edits) && !options.mode;
-    ReportWarning(name, missing + (nothingElse ? "; nothing written" : ""));
-    return !nothingElse;
+    ReportWarning(name, missing);
+    return true;
   }
   if (!copied.unencodable.empty()) {
     const std::string what = "the " + Listed(copied.unencodable) +

@@ -59,13 +59,15 @@ std::optional<std::string> AudioRefusal(vtinspect::ByteSource& bytes, const Edit
 }  // namespace
 
 std::optional<EditRead> ReadForEdit(const fs::path& path, const ModuleName& moduleName,
-                                    const SetOptions& options, const std::string& name) {
+                                    const SetOptions& options, const std::string& name, bool* refused) {
   EditRead read;
   read.probe = vtinspect::ProbeFile(path);
-  if (const auto refusal = Refusal(read.probe, options)) {
-    ReportFailure(name, *refusal);
+  const auto refuse = [&](const std::string& why) {
+    ReportFailure(name, why);
+    if (refused != nullptr) *refused = true;
     return std::nullopt;
-  }
+  };
+  if (const auto refusal = Refusal(read.probe, options)) return refuse(*refusal);
   if (const std::uint32_t code = CallGetInfo(moduleName.Name(), read.info); code != VT_OK) {
     const std::string words = FailureWords(code, read.info.FileKind, path);
     ReportFailure(name, read.probe.Recognised() || !read.probe.readable
@@ -75,10 +77,7 @@ std::optional<EditRead> ReadForEdit(const fs::path& path, const ModuleName& modu
   }
   read.info.FileKind = static_cast<std::uint8_t>(FormOfBytes(read.probe, read.info.FileKind));
   vtinspect::FileBytes bytes(path);
-  if (const auto refusal = AudioRefusal(bytes, read, path)) {
-    ReportFailure(name, *refusal);
-    return std::nullopt;
-  }
+  if (const auto refusal = AudioRefusal(bytes, read, path)) return refuse(*refusal);
   read.audio = *ModuleAudio(bytes, read.Kind());
   return read;
 }

@@ -24,9 +24,11 @@ struct EditRead {
   int Kind() const { return info.FileKind; }
 };
 
-// The file read, or nothing with the failure or refusal reported.
+// The file read, or nothing with the failure or refusal reported;
+// `refused` (when given) tells which of the two it was.
 std::optional<EditRead> ReadForEdit(const std::filesystem::path& path, const ModuleName& moduleName,
-                                    const SetOptions& options, const std::string& name);
+                                    const SetOptions& options, const std::string& name,
+                                    bool* refused = nullptr);
 
 // Why a WAVE file of other audio must not be written in `mode`, or nothing.
 std::optional<std::string> PcmRefusal(const EditRead& read, int mode, const SetOptions& options);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "Blanks.h"
 #include "FileBytes.h"
 #include "Record.h"
 #include "Vomtrail.h"
@@ -181,7 +182,7 @@ bool WriteOwnParts(const fs::path& path, const ModuleName& moduleName, Plan& pla
 // A name that no longer fits the file's form: said, or with
 // --rename-extension changed. The name the file has afterwards.
 fs::path FitName(const fs::path& path, const Plan& plan, int layer, const SetOptions& options,
-                 const std::string& name) {
+                 const std::string& name, RunJournal* journal) {
   const auto better = BetterName(path, plan.mode, layer);
   if (!better) return path;
   const std::string betterName = DisplayName(*better);
@@ -190,7 +191,10 @@ fs::path FitName(const fs::path& path, const Plan& plan, int layer, const SetOpt
                             " output; --rename-extension renames it to " + betterName);
     return path;
   }
-  if (const std::string failure = RenameNoReplace(path, *better); !failure.empty()) {
+  const int entry = journal != nullptr ? journal->BeforeRename(path, *better, {}) : 0;
+  const std::string failure = RenameNoReplace(path, *better);
+  if (journal != nullptr) journal->AfterRename(entry, failure.empty());
+  if (!failure.empty()) {
     ReportWarning(name, "not renamed to " + betterName + ": " + failure);
     return path;
   }
@@ -222,15 +226,22 @@ ExpectedFile ExpectedOf(const fs::path& path, const EditRead& read, const Plan& 
   return expected;
 }
 
-void Write(const fs::path& path, const ModuleName& moduleName, const EditRead& read, Plan& plan,
-           const SetOptions& options, const std::optional<FileState>& state,
-           const std::optional<FileTimes>& times, const std::string& name) {
+FileResult Write(const fs::path& path, const ModuleName& moduleName, const EditRead& read, Plan& plan,
+                 const SetOptions& options, const std::optional<FileState>& state,
+                 const std::optional<FileTimes>& times, const std::string& name, RunJournal* journal) {
   ExpectedFile expected = ExpectedOf(path, read, plan);
   Backup backup(path, options.backup);
+  // One entry for both writes: the ID3v2 tag's, which moves the audio when
+  // the tag grows, and the module's.
+  const int entry =
+      journal != nullptr
+          ? journal->BeforeContent(path, read.probe, plan.outcome.audioMoves || plan.id3v2.Growth() != 0)
+          : 0;
   bool tagWritten = false;
   const std::int32_t code = WriteRecord(path, moduleName, plan, backup, state, name, tagWritten);
-  if (code < 0) return;
   if (code != VT_OK) {
+    if (journal != nullptr) journal->AfterContent(entry, path, tagWritten);
+    if (code < 0) return FileResult::Refused;
     const std::string failure = WriteFailure(code, read.Kind(), plan.mode, read.probe, path);
     if (tagWritten) {
       backup.Keep();
@@ -242,67 +253,90 @@ void Write(const fs::path& path, const ModuleName& moduleName, const EditRead& r
                               ? failure + ": the ID3v2 tag could not be written; nothing written"
                               : failure);
     }
-    return;
+    return FileResult::Failed;
   }
   backup.Keep();
-  if (!WriteOwnParts(path, moduleName, plan, expected, name)) return;
+  const bool whole = WriteOwnParts(path, moduleName, plan, expected, name);
+  // The file changed, whole or not: the journal's entry lets undo put it back.
+  if (journal != nullptr) journal->AfterContent(entry, path, true);
+  if (!whole) return FileResult::Failed;
   vtinspect::FileBytes written(path);
   const WrittenCheck check = CheckWritten(written, expected);
   if (!check.differences.empty()) {
     ReportFailure(name, "written as " + std::string(ModeName(plan.mode)) +
                             ", but the file read back differs: " + Listed(check.differences, "; "));
-    return;
+    return FileResult::Failed;
   }
   if (check.addedSince != 0)
     ReportWarning(name, std::to_string(check.addedSince) +
                             " bytes that another program added since the write stand behind it");
   if (times && !WriteFileTimes(path, *times)) ReportWarning(name, "written, but its times could not be kept");
-  const fs::path now = FitName(path, plan, read.info.Layer, options, name);
+  const fs::path now = FitName(path, plan, read.info.Layer, options, name, journal);
   Progress::ClearActive();
-  std::cout << EscapeControls(name) << ": written as " << ModeName(plan.mode)
-            << (now != path ? ", renamed to " + EscapeControls(DisplayName(now)) : std::string())
-            << std::endl;
+  Out() << EscapeControls(name) << ": written as " << ModeName(plan.mode)
+        << (now != path ? ", renamed to " + EscapeControls(DisplayName(now)) : std::string()) << std::endl;
+  return FileResult::Written;
+}
+
+// Whether the edits leave the file as it is: the same texts (an "IID3"
+// body's fields come padded, the edits' without), track and genre, the same
+// form, nothing to take out of the audio or to bring in step before it.
+bool LeavesAsItIs(const Plan& plan, const EditRead& read) {
+  if (plan.mode != ModeFor(std::nullopt, read.info) || plan.stripped != 0 || !plan.head.content.empty() ||
+      plan.id3v2.Writes())
+    return false;
+  const TagInfo& before = plan.before;
+  const TagInfo& after = plan.info;
+  for (int item = 0; item < VT_ITEM_COUNT; ++item)
+    if (vtinspect::WithoutTrailingBlanks(TextOf(before.Items[item])) !=
+        vtinspect::WithoutTrailingBlanks(TextOf(after.Items[item])))
+      return false;
+  return GenreNumber(before) == GenreNumber(after) && before.Track == after.Track &&
+         before.TagKind == after.TagKind && before.HasTag == after.HasTag;
 }
 
 }  // namespace
 
-void EditFile(const fs::path& path, const SetOptions& options, const TagEdits& edits) {
+FileResult EditFile(const fs::path& path, const SetOptions& options, const TagEdits& edits,
+                    RunJournal* journal) {
   const std::string name = DisplayName(path);
   std::error_code error;
   if (fs::is_directory(path, error)) {
     ReportFailure(name, kIsAFolder);
-    return;
+    return FileResult::Failed;
   }
   const ModuleName moduleName(path);
   if (!moduleName.Usable()) {
     const std::uint32_t code = moduleName.Failure();
     ReportFailure(name, code == VT_INVALID_NAME ? kUnusableName : FailureWords(code, 0, path));
-    return;
+    return FileResult::Failed;
   }
   EditLock lock;
   if (!options.dryRun)
     if (const std::string busy = lock.Take(path, kLockPatience); !busy.empty()) {
       ReportFailure(name, busy);
-      return;
+      return FileResult::Refused;
     }
   // Taken before anything reads the file, which may move its access time.
   const std::optional<FileState> state = ReadFileState(path);
   const std::optional<FileTimes> times = options.preserveTimes ? ReadFileTimes(path) : std::nullopt;
-  std::optional<EditRead> read = ReadForEdit(path, moduleName, options, name);
-  if (!read) return;
+  bool refused = false;
+  std::optional<EditRead> read = ReadForEdit(path, moduleName, options, name, &refused);
+  if (!read) return refused ? FileResult::Refused : FileResult::Failed;
   const int mode = ModeFor(options.mode, read->info);
   if (const auto refusal = PcmRefusal(*read, mode, options)) {
     ReportFailure(name, *refusal);
-    return;
+    return FileResult::Refused;
   }
   std::optional<Plan> plan = MakePlan(path, moduleName, *read, mode, options, edits, name);
-  if (!plan) return;
+  if (!plan) return FileResult::Refused;
+  if (LeavesAsItIs(*plan, *read)) return FileResult::Unchanged;
   if (options.dryRun) {
     ShowDryRun({name, read->probe, plan->before, plan->info, mode, plan->outcome, plan->stripped,
                 plan->obstacle, plan->head, edits.encoding, plan->id3v2});
-    return;
+    return FileResult::Written;
   }
-  Write(path, moduleName, *read, *plan, options, state, times, name);
+  return Write(path, moduleName, *read, *plan, options, state, times, name, journal);
 }
 
 }  // namespace vthost

@@ -14,15 +14,27 @@
 //   6. the command's own writes: the ID3v2 tag cut out of the data chunk,
 //      the list before a WAVE file's audio brought in step;
 //   7. read the file back and compare; only then "written as ...".
+//
+// The run's journal is told before and after the write, so that `vomtrail
+// undo` can put the file back. A file whose record the edits leave as it
+// is, in the form it has, is not written at all.
 #pragma once
 
 #include <filesystem>
 
 #include "command/SetCommand.h"
 #include "edits/TagEdits.h"
+#include "journal/RunJournal.h"
 
 namespace vthost {
 
-void EditFile(const std::filesystem::path& path, const SetOptions& options, const TagEdits& edits);
+// What became of a file, for the run's summary: a refusal is the command's
+// (it would damage, the file changed meanwhile, another run holds it), a
+// failure the file's or the system's.
+enum class FileResult { Written, Unchanged, Refused, Failed };
+
+// With --dry-run a file that would be written counts as written.
+FileResult EditFile(const std::filesystem::path& path, const SetOptions& options, const TagEdits& edits,
+                    RunJournal* journal = nullptr);
 
 }  // namespace vthost

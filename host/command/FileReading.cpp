@@ -3,6 +3,7 @@
 #include "Record.h"
 #include "Vomtrail.h"
 #include "command/ErrorWords.h"
+#include "command/FileLook.h"
 #include "report/FileReport.h"
 #include "system/FileNames.h"
 #include "system/ModuleCalls.h"
@@ -16,7 +17,7 @@ constexpr std::uint64_t kTwoGiB = std::uint64_t{1} << 31;
 
 FileReading ReadFile(const std::filesystem::path& path, const std::string& name, const std::string& encoding,
                      const vtinspect::InspectOptions& options) {
-  const vtinspect::FileInspection inspection = vtinspect::InspectFile(path, options);
+  const vtinspect::FileInspection inspection = InspectOnce(path, options);
   const vtinspect::FileProbe& probe = inspection.probe;
   const ModuleName moduleName(path);
   TagInfo info = FreshRecord();

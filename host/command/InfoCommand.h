@@ -11,10 +11,13 @@ struct InfoOptions {
   bool json = false;
   bool allFiles = false;  // walk folders for every file, not only audio names
   std::string encoding;
+  unsigned jobs = 0;  // threads that read files; 0: DefaultJobs()
   std::vector<std::string> paths;
 };
 
-// The exit status: 0 when every file was read, 1 when any failed.
+// Files are read on several threads and shown in the order of one. The
+// exit status: 0 when every file was read, 1 when any failed or the run was
+// interrupted.
 int RunInfo(const InfoOptions& options);
 
 }  // namespace vthost

@@ -5,9 +5,14 @@
 #include <vector>
 
 #include "command/CommandLine.h"
+#include "command/ExportCommand.h"
+#include "command/HistoryCommand.h"
+#include "command/ImportCommand.h"
 #include "command/InfoCommand.h"
 #include "command/Messages.h"
+#include "command/RenameCommand.h"
 #include "command/SetCommand.h"
+#include "command/UndoCommand.h"
 #include "command/VersionCommand.h"
 #include "system/FileNames.h"
 #include "system/ModuleCalls.h"
@@ -26,13 +31,29 @@ int Run(int argc, char** argv) {
     return kExitFileFailed;
   }
   if (line.command == Command::Version) return RunVersion();
-  for (const std::string* encoding : {&line.info.encoding, &line.set.edits.encoding}) {
+  for (const std::string* encoding :
+       {&line.info.encoding, &line.set.edits.encoding, &line.exportTable.encoding, &line.rename.encoding}) {
     if (!IsKnownEncoding(*encoding)) {
       ReportUsage("unknown encoding " + *encoding);
       return kExitUsage;
     }
   }
-  return line.command == Command::Info ? RunInfo(line.info) : RunSet(line.set);
+  switch (line.command) {
+    case Command::Info:
+      return RunInfo(line.info);
+    case Command::Export:
+      return RunExport(line.exportTable);
+    case Command::Import:
+      return RunImport(line.importTable);
+    case Command::Rename:
+      return RunRename(line.rename);
+    case Command::History:
+      return RunHistory(line.history);
+    case Command::Undo:
+      return RunUndo(line.undo);
+    default:
+      return RunSet(line.set);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "command/Messages.h"
 
+#include <atomic>
 #include <cstdio>
 #include <iostream>
 
@@ -7,11 +8,20 @@
 #include "report/OutputEscape.h"
 
 namespace vthost {
+
+void HoldMessage(const std::string& text, bool failure);
+
 namespace {
 
-bool anyFailure = false;
+std::atomic<bool> anyFailure{false};
+thread_local HeldOutput* held = nullptr;
 
-void Say(const std::string& text) {
+void Say(const std::string& text, bool failure = false) {
+  if (held != nullptr) {
+    HoldMessage(text, failure);
+    return;
+  }
+  if (failure) anyFailure = true;
   // The progress line goes, and what went to stdout before stays before.
   Progress::ClearActive();
   std::cout.flush();
@@ -19,16 +29,52 @@ void Say(const std::string& text) {
   std::fflush(stderr);
 }
 
-void SayAboutFile(const std::string& name, const std::string& message) {
-  Say(EscapeControls(name) + ": " + EscapeControls(message));
+void SayAboutFile(const std::string& name, const std::string& message, bool failure = false) {
+  Say(EscapeControls(name) + ": " + EscapeControls(message), failure);
 }
 
 }  // namespace
 
-void ReportFailure(const std::string& name, const std::string& message) {
-  anyFailure = true;
-  SayAboutFile(name, message);
+void HoldMessage(const std::string& text, bool failure) {
+  held->TakeResults();
+  held->parts_.emplace_back(true, "vomtrail: " + text + "\n");
+  held->failed_ = held->failed_ || failure;
 }
+
+void HeldOutput::TakeResults() {
+  if (results_.tellp() <= 0) return;
+  parts_.emplace_back(false, results_.str());
+  results_.str("");
+}
+
+void HeldOutput::Show() {
+  TakeResults();
+  if (failed_) anyFailure = true;
+  if (parts_.empty()) return;
+  Progress::ClearActive();
+  for (const auto& [toStderr, text] : parts_) {
+    if (toStderr) {
+      std::cout.flush();
+      std::fputs(text.c_str(), stderr);
+      std::fflush(stderr);
+    } else {
+      std::cout << text;
+    }
+  }
+  std::cout.flush();
+  parts_.clear();
+}
+
+HoldOutput::HoldOutput(HeldOutput& output) : previous_(held) { held = &output; }
+
+HoldOutput::~HoldOutput() {
+  held->TakeResults();
+  held = previous_;
+}
+
+std::ostream& Out() { return held != nullptr ? held->results_ : std::cout; }
+
+void ReportFailure(const std::string& name, const std::string& message) { SayAboutFile(name, message, true); }
 
 void ReportWarning(const std::string& name, const std::string& message) { SayAboutFile(name, message); }
 
@@ -42,10 +88,7 @@ std::string Listed(const std::vector<std::string>& items, const char* between) {
   return text;
 }
 
-void ReportRunFailure(const std::string& message) {
-  anyFailure = true;
-  Say(EscapeControls(message));
-}
+void ReportRunFailure(const std::string& message) { Say(EscapeControls(message), true); }
 
 void ReportRunWarning(const std::string& message) { Say(EscapeControls(message)); }
 

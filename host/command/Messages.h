@@ -3,7 +3,10 @@
 // message" for what concerns no one file, with control bytes escaped.
 #pragma once
 
+#include <ostream>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vthost {
@@ -29,5 +32,42 @@ std::string Listed(const std::vector<std::string>& items, const char* between = 
 
 // kExitFileFailed once any failure was reported, kExitOk before.
 int FilesExitStatus();
+
+// Where a command's results go ("NAME: written as mp3"): standard output,
+// or while this thread holds its output, the held output.
+std::ostream& Out();
+
+// What one file's work said, kept while it ran on a worker thread, to be
+// shown when the file's turn comes: runs on several threads print what one
+// thread would, in the same order.
+class HeldOutput {
+ public:
+  // Prints what was held, stdout and stderr parts in the order said.
+  void Show();
+  bool Failed() const { return failed_; }
+
+ private:
+  friend class HoldOutput;
+  friend void HoldMessage(const std::string& text, bool failure);
+  friend std::ostream& Out();
+  void TakeResults();  // what went to Out() so far, as a stdout part
+
+  std::vector<std::pair<bool, std::string>> parts_;  // (to stderr, text)
+  std::ostringstream results_;
+  bool failed_ = false;
+};
+
+// While one of these lives, this thread's messages and Out() go into
+// `held` instead of the terminal.
+class HoldOutput {
+ public:
+  explicit HoldOutput(HeldOutput& held);
+  ~HoldOutput();
+  HoldOutput(const HoldOutput&) = delete;
+  HoldOutput& operator=(const HoldOutput&) = delete;
+
+ private:
+  HeldOutput* previous_;
+};
 
 }  // namespace vthost

@@ -3,6 +3,7 @@
 // short runs where it would only flicker.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -17,8 +18,9 @@ class Progress {
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
 
-  // Shows "[index/total] name" in place of the previous line, the name's
-  // control bytes escaped.
+  // Shows "[index/total] 52 files/s, 0:18 left  name" in place of the
+  // previous line, the name's control bytes escaped; index counts from 1
+  // and the files before it are done. At most ten lines a second are drawn.
   void Show(std::size_t index, const std::string& name);
   // Erases the line, so that other output starts on a clean line.
   void Clear();
@@ -30,6 +32,8 @@ class Progress {
   std::size_t total_;
   bool enabled_;
   bool drawn_ = false;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point lastDrawn_{};
 };
 
 }  // namespace vthost

@@ -6,10 +6,12 @@
 // texts read before the first one's write, and the first run's edit would
 // be lost. The module locks the file only within each call, so the command
 // holds a lock of its own from before its first read until its last check.
-// On Linux that is an open file description lock (fcntl F_OFD_SETLK), which
-// does not conflict with the flock the module takes on its own descriptor;
-// on Windows, where the module opens the file without sharing, a named
-// mutex for the file's full path.
+// It is a lock on the file's name, not on the file (a change of form puts a
+// new file in the old one's place, which a lock on the old file would not
+// cover), and it never touches the file itself, which the module locks on
+// its own descriptor: on Linux flock on a lock file of this user's for the
+// file's real path; on Windows, where the module opens the file without
+// sharing, a named mutex for the file's full path.
 //
 // Other programs take no such lock; a change they make between the
 // command's read and its write shows in the file's size, times or identity

@@ -1,8 +1,12 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "system/EditLock.h"
@@ -10,10 +14,39 @@
 namespace vthost {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::chrono::milliseconds kRetry{20};
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+// The folder of this user's lock files: the runtime folder the session
+// gives, else one in the cache. Made for this user alone.
+std::optional<fs::path> LockFolder() {
+  fs::path folder;
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && *runtime == '/')
+    folder = fs::path(runtime) / "vomtrail-locks";
+  else if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
+    folder = fs::path(home) / ".cache" / "vomtrail" / "locks";
+  else
+    return std::nullopt;
+  std::error_code error;
+  fs::create_directories(folder, error);
+  struct stat status {};
+  if (::lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid())
+    return std::nullopt;
+  return folder;
+}
+
+// The lock file of a name: the file's real path (links followed, as the
+// module follows them to the file it replaces), hashed.
+std::string LockName(const fs::path& path) {
+  std::error_code error;
+  fs::path real = fs::weakly_canonical(fs::absolute(path, error), error);
+  if (error) real = fs::absolute(path, error).lexically_normal();
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (const char c : real.native()) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  std::string hex(16, '0');
+  for (int i = 15; i >= 0; --i, hash >>= 4) hex[static_cast<std::size_t>(i)] = "0123456789abcdef"[hash & 15u];
+  return hex;
 }
 
 }  // namespace
@@ -22,39 +55,32 @@ EditLock::~EditLock() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-std::string EditLock::Take(const std::filesystem::path& path, std::chrono::milliseconds patience) {
+// The lock is taken on the file's name, not on the file: a run that changes
+// a file's form puts a new file in the old one's place, and a lock held on
+// the old file would not keep a second run, which opens the name anew, off
+// the new one while the first still checks what it wrote. So each real path
+// has a lock file of its own, and the runs take flock on it. Two paths whose
+// hashes meet merely wait for each other.
+std::string EditLock::Take(const fs::path& path, std::chrono::milliseconds patience) {
+  const std::optional<fs::path> folder = LockFolder();
+  if (!folder) return {};  // no lock to be had: go on unlocked, the module still locks each call
+  const fs::path lockPath = *folder / LockName(path);
+  const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return {};
   const auto deadline = std::chrono::steady_clock::now() + patience;
-  for (;;) {
-    // A write lock needs a descriptor open for writing; a file that cannot
-    // be opened so cannot be written either, and the module says why.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return {};
-    struct stat held {};
-    if (::fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) {
       ::close(fd);
       return {};
     }
-    struct flock whole {};
-    whole.l_type = F_WRLCK;
-    whole.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_OFD_SETLK, &whole) == 0) {
-      // A run that held the lock may have put a new file in this one's
-      // place: the lock must be on the file the name leads to now.
-      struct stat named {};
-      if (::stat(path.c_str(), &named) == 0 && SameFile(named, held)) {
-        handle_ = fd;
-        return {};
-      }
+    if (std::chrono::steady_clock::now() >= deadline) {
       ::close(fd);
-    } else {
-      const int error = errno;
-      ::close(fd);
-      if (error != EAGAIN && error != EACCES) return {};  // no such locks here (EINVAL): go on unlocked
-    }
-    if (std::chrono::steady_clock::now() >= deadline)
       return "another vomtrail set is writing the file; nothing written";
+    }
     std::this_thread::sleep_for(kRetry);
   }
+  handle_ = fd;
+  return {};
 }
 
 std::optional<FileState> ReadFileState(const std::filesystem::path& path) {

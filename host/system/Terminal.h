@@ -14,4 +14,8 @@ void PrepareProcess();
 // Whether standard error goes to a terminal, where a person watches.
 bool StderrIsTerminal();
 
+// Whether a person can be asked a question: standard input and output are
+// both a terminal.
+bool CanAskOnTerminal();
+
 }  // namespace vthost

@@ -11,4 +11,6 @@ void PrepareProcess() { std::signal(SIGXFSZ, SIG_IGN); }
 
 bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
+bool CanAskOnTerminal() { return ::isatty(STDIN_FILENO) != 0 && ::isatty(STDOUT_FILENO) != 0; }
+
 }  // namespace vthost

@@ -11,4 +11,6 @@ void PrepareProcess() { ::SetConsoleOutputCP(CP_UTF8); }
 
 bool StderrIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
 
+bool CanAskOnTerminal() { return ::_isatty(::_fileno(stdin)) != 0 && ::_isatty(::_fileno(stdout)) != 0; }
+
 }  // namespace vthost

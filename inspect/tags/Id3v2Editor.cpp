@@ -238,6 +238,11 @@ Id3v2Rewrite EditId3v2Texts(Bytes tag, std::span<const TextEdit> edits) {
     if (!target.placed && target.append && target.frame) add(*target.frame);
   }
 
+  // A kept frame stored as the last one may end in 0xFF that the original
+  // tag left bare (a frame id followed it there). Before padding, the pair
+  // 0xFF 0x00 would read as an escaped 0xFF and take a padding byte with it,
+  // so the tag needs the zero a writer puts behind a final 0xFF.
+  if (layout.whole_tag_unsynchronised && !content.empty() && content.back() == 0xFF) content.push_back(0);
   const std::size_t body_size =
       content.size() <= header->size ? header->size : content.size() + kGrowthPadding;
   if (body_size > kLargestBody) return Refuse("the tag would pass the largest size an ID3v2 tag can state");

@@ -131,6 +131,21 @@ TEST(Id3v2Editor, Version23WholeTagUnsynchronisationIsRedone) {
   EXPECT_EQ(result.tag.size(), old_tag.size());
 }
 
+TEST(Id3v2Editor, AKeptFrameEndingIn0xFFBeforeThePaddingGetsItsZero) {
+  // In the old tag the PRIV ending in 0xFF stood before TPE1, whose id needs
+  // no escape; with TPE1 taken away it stands before the padding, where the
+  // pair 0xFF 0x00 would read as an escape and eat a padding byte.
+  const ByteVector stored_private = Of("PRIV") + BigEndianBytes(3, 4) + ByteVector{0, 0, 'o', 0, 0xFF};
+  const ByteVector old_tag = Tag(
+      3, Frame(3, "TIT2", Latin1("Old")) + stored_private + Frame(3, "TPE1", Latin1("Old artist")), 0x80, 0);
+  const Id3v2Rewrite result =
+      Edit(old_tag, {{TextField::kArtist, ""}, {TextField::kTitle, std::string(40, 't')}});
+  ASSERT_FALSE(result.Refused()) << result.refusal;
+  const Id3v2Tag read = ReadId3v2(result.tag);
+  EXPECT_EQ(read.title, Texts{std::string(40, 't')});
+  EXPECT_EQ(read.padding, kGrowthPadding) << "no padding byte read away as an escape";
+}
+
 TEST(Id3v2Editor, TagFormsAreKept) {
   // A 2.4 tag with 2.3-style sizes gets new frames with plain sizes too.
   const ByteVector plain = Tag(4, Frame(4, "TIT2", Latin1(std::string(200, 'x')), 0, true), 0, 10);

@@ -1,0 +1,61 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "system/ReadOnlyFile.h"
+
+namespace vthost {
+namespace {
+
+HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// FILETIME counts 100 ns steps from 1601-01-01.
+constexpr std::int64_t kStepsTo1970 = 116444736000000000LL;
+
+}  // namespace
+
+bool ReadOnlyFile::OpenHandle(const std::filesystem::path& path) {
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  BY_HANDLE_FILE_INFORMATION about{};
+  if (::GetFileType(file) != FILE_TYPE_DISK || ::GetFileInformationByHandle(file, &about) == 0 ||
+      (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  const std::int64_t steps =
+      static_cast<std::int64_t>((std::uint64_t{about.ftLastWriteTime.dwHighDateTime} << 32) |
+                                about.ftLastWriteTime.dwLowDateTime) -
+      kStepsTo1970;
+  std::int64_t seconds = steps / 10000000, rest = steps % 10000000;
+  if (rest < 0) {
+    rest += 10000000;
+    --seconds;
+  }
+  stamp_ = FileStamp{(std::uint64_t{about.nFileSizeHigh} << 32) | about.nFileSizeLow, seconds,
+                     static_cast<std::int32_t>(rest * 100), about.dwVolumeSerialNumber,
+                     (std::uint64_t{about.nFileIndexHigh} << 32) | about.nFileIndexLow};
+  return true;
+}
+
+void ReadOnlyFile::CloseHandle() {
+  if (handle_ != -1) ::CloseHandle(Handle(handle_));
+  handle_ = -1;
+}
+
+std::size_t ReadOnlyFile::ReadAt(std::uint64_t offset, char* out, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    OVERLAPPED at{};
+    const std::uint64_t position = offset + done;
+    at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    if (::ReadFile(Handle(handle_), out + done, want, &got, &at) == 0 || got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+}  // namespace vthost

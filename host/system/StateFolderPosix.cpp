@@ -1,0 +1,16 @@
+#include <cstdlib>
+
+#include "system/StateFolder.h"
+
+namespace vthost {
+
+std::optional<std::filesystem::path> StateFolder() {
+  // The XDG rule: a relative XDG_STATE_HOME is invalid and ignored.
+  if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/')
+    return std::filesystem::path(state) / "vomtrail";
+  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
+    return std::filesystem::path(home) / ".local" / "state" / "vomtrail";
+  return std::nullopt;
+}
+
+}  // namespace vthost

@@ -1,0 +1,13 @@
+#include <cstdlib>
+
+#include "system/StateFolder.h"
+
+namespace vthost {
+
+std::optional<std::filesystem::path> StateFolder() {
+  if (const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA"); local != nullptr && local[0] != L'\0')
+    return std::filesystem::path(local) / "vomtrail";
+  return std::nullopt;
+}
+
+}  // namespace vthost
