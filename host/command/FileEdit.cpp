@@ -1,6 +1,7 @@
 #include "command/FileEdit.h"
 
 #include <algorithm>
+#include <optional>
 #include <iostream>
 
 #include "Blanks.h"
@@ -134,16 +135,22 @@ std::int32_t WriteRecord(const fs::path& path, const ModuleName& moduleName, Pla
 bool WriteOwnParts(const fs::path& path, const ModuleName& moduleName, Plan& plan, ExpectedFile& expected,
                    const std::string& name) {
   const std::string written = "written as " + std::string(ModeName(plan.mode)) + ", but ";
+  // Each plan is made from a read whose handle is closed before the commit:
+  // Windows opens the file for writing without sharing, which any handle
+  // still open would refuse.
   if (plan.stripped != 0) {
-    vtinspect::FileBytes bytes(path);
-    const auto data = ModuleAudio(bytes, plan.mode == VT_MODE_WAVE ? VT_KIND_WAVE : VT_KIND_RMP3);
-    const std::string head = bytes.Read(0, 8);
+    std::optional<ContentPlan> cut;
+    {
+      vtinspect::FileBytes bytes(path);
+      const auto data = ModuleAudio(bytes, plan.mode == VT_MODE_WAVE ? VT_KIND_WAVE : VT_KIND_RMP3);
+      const std::string head = bytes.Read(0, 8);
+      if (data && head.size() == 8 && data->size >= plan.stripped)
+        cut = PlanDataCut(vomtrail::LittleEndian32(head, 4), *data, bytes.Size(), plan.stripped);
+    }
     std::uint32_t code = VT_INVALID_DATA;
-    if (data && head.size() == 8 && data->size >= plan.stripped) {
-      const ContentPlan cut =
-          PlanDataCut(vomtrail::LittleEndian32(head, 4), *data, bytes.Size(), plan.stripped);
-      code = CommitPlan(moduleName.Name(), cut);
-      expected.length = PlannedLength(cut);
+    if (cut) {
+      code = CommitPlan(moduleName.Name(), *cut);
+      expected.length = PlannedLength(*cut);
     }
     if (code != VT_OK) {
       ReportFailure(name, written + "the ID3v2 tag could not be taken out of the audio (" +
@@ -152,11 +159,14 @@ bool WriteOwnParts(const fs::path& path, const ModuleName& moduleName, Plan& pla
     }
   }
   if (plan.mode != VT_MODE_WAVE) return true;
-  vtinspect::FileBytes bytes(path);
-  const FileProbe probe = vtinspect::ProbeBytes(bytes);
-  if (!probe.riff || !probe.riff->dataOffset) return true;  // the check says what is wrong
-  const HeadListPlan head = PlanHeadList(bytes.Read(0, static_cast<std::size_t>(*probe.riff->dataOffset)),
-                                         bytes.Size(), *probe.riff, expected.infoTexts);
+  HeadListPlan head;
+  {
+    vtinspect::FileBytes bytes(path);
+    const FileProbe probe = vtinspect::ProbeBytes(bytes);
+    if (!probe.riff || !probe.riff->dataOffset) return true;  // the check says what is wrong
+    head = PlanHeadList(bytes.Read(0, static_cast<std::size_t>(*probe.riff->dataOffset)), bytes.Size(),
+                        *probe.riff, expected.infoTexts);
+  }
   if (!head.refusal.empty())
     ReportWarning(name, head.refusal + "; the list before the audio keeps its texts");
   if (!head.leftOut.empty())

@@ -15,8 +15,11 @@ constexpr std::int64_t kStepsTo1970 = 116444736000000000LL;
 }  // namespace
 
 bool ReadOnlyFile::OpenHandle(const std::filesystem::path& path) {
-  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Sharing delete too: a reader must not keep a writer from putting a new
+  // file in this one's place.
+  const HANDLE file =
+      ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   handle_ = reinterpret_cast<std::intptr_t>(file);
   BY_HANDLE_FILE_INFORMATION about{};

@@ -7,6 +7,7 @@
 #include "patterns/EditPatterns.h"
 #include "patterns/NamePattern.h"
 #include "patterns/Pattern.h"
+#include "system/FileNames.h"
 
 namespace vthost {
 namespace {
@@ -57,7 +58,8 @@ TEST(Pattern, EmptyFieldsAreListedOnce) {
 }
 
 std::optional<FieldValues> MatchName(const std::string& pattern, const std::string& path) {
-  return std::get<NamePattern>(NamePattern::Parse(pattern)).Match(path);
+  // Paths are UTF-8 here, as the command line gives them on every system.
+  return std::get<NamePattern>(NamePattern::Parse(pattern)).Match(PathFromUtf8(path));
 }
 
 TEST(NamePattern, ReadsFromTheRight) {
