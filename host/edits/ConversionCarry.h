@@ -12,24 +12,11 @@
 
 #include "Record.h"
 #include "TagInfo.h"
+#include "edits/FieldPairs.h"
 #include "edits/TagEdits.h"
 #include "tags/Id3v2Tag.h"
 
 namespace vthost {
-
-// An ID3v1 field and the INFO item that means the same.
-struct FieldPair {
-  int id3v1;
-  int info;
-  const char* label;  // the ID3v1 field's name
-};
-
-inline constexpr FieldPair kFieldPairs[] = {{VT_ITEM_TITLE, InfoItemOf("INAM"), "title"},
-                                            {VT_ITEM_ARTIST, InfoItemOf("IART"), "artist"},
-                                            {VT_ITEM_ALBUM, InfoItemOf("IPRD"), "album"},
-                                            {VT_ITEM_YEAR, InfoItemOf("ICRD"), "year"},
-                                            {VT_ITEM_COMMENT, InfoItemOf("ICMT"), "comment"}};
-inline constexpr int kGenreInfo = InfoItemOf("IGNR");
 
 // Whether the edit decides the item: set directly, or (for RIFF output)
 // mirrored from the ID3v1 field it sets. Copied and carried texts give way

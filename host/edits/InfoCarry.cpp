@@ -4,6 +4,7 @@
 
 #include "Genres.h"
 #include "Record.h"
+#include "edits/FieldPairs.h"
 #include "system/TextCodec.h"
 
 namespace vthost {
@@ -25,9 +26,8 @@ bool EditedByInfo(const TagEdits& edits, int item) {
 
 // The ids whose texts an MP3 file keeps in its ID3v1 block (ConversionCarry).
 bool GoesToId3v1(int item) {
-  for (const std::string_view id : {"INAM", "IART", "IPRD", "ICMT", "IGNR", "ICRD"})
-    if (kInfoIds[static_cast<std::size_t>(item)].id == id) return true;
-  return false;
+  return item == kGenreInfo || std::any_of(std::begin(kFieldPairs), std::end(kFieldPairs),
+                                           [&](const FieldPair& pair) { return pair.info == item; });
 }
 
 void AddOnce(std::vector<std::string>& ids, const std::string& id) {
@@ -52,23 +52,17 @@ void CarryHeadInfo(const std::vector<vtinspect::InfoText>& head, TagInfo& info) 
 }
 
 void MirrorId3v1Edits(const TagEdits& edits, TagInfo& info) {
-  constexpr std::pair<int, int> mirrors[] = {{VT_ITEM_TITLE, InfoItemOf("INAM")},
-                                             {VT_ITEM_ARTIST, InfoItemOf("IART")},
-                                             {VT_ITEM_ALBUM, InfoItemOf("IPRD")},
-                                             {VT_ITEM_COMMENT, InfoItemOf("ICMT")},
-                                             {VT_ITEM_YEAR, InfoItemOf("ICRD")}};
   for (const TextEdit& edit : edits.texts) {
-    for (const auto& [id3v1, infoItem] : mirrors) {
-      if (edit.item != id3v1 || EditedByInfo(edits, infoItem)) continue;
+    for (const FieldPair& pair : kFieldPairs) {
+      if (edit.item != pair.id3v1 || EditedByInfo(edits, pair.info)) continue;
       const auto fitted =
           EncodeFitting(edit.utf8, edits.encoding, kInfoTextWidth);  // checked by PrepareEdits
-      Store(info.Items[infoItem], fitted->bytes);
+      Store(info.Items[pair.info], fitted->bytes);
     }
   }
-  constexpr int kGenreItem = InfoItemOf("IGNR");
-  if (edits.genre && !EditedByInfo(edits, kGenreItem)) {
+  if (edits.genre && !EditedByInfo(edits, kGenreInfo)) {
     const auto name = vtinspect::GenreName(*edits.genre);
-    Store(info.Items[kGenreItem], name ? *name : std::string_view{});
+    Store(info.Items[kGenreInfo], name ? *name : std::string_view{});
   }
 }
 

@@ -1,17 +1,25 @@
 #include "table/RowEdits.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "TagInfo.h"
 #include "command/SetCommand.h"
+#include "edits/FieldPairs.h"
 
 namespace vthost {
 namespace {
 
-// The ID3v1 fields whose edits `set` mirrors into INFO ids.
-constexpr std::pair<const char*, const char*> kMirrored[] = {{"title", "INAM"}, {"artist", "IART"},
-                                                             {"album", "IPRD"}, {"comment", "ICMT"},
-                                                             {"year", "ICRD"},  {"genre", "IGNR"}};
+// The ID3v1 columns whose edits `set` mirrors into INFO ids, with the
+// INFO item of each.
+std::vector<std::pair<std::string, int>> MirroredColumns() {
+  std::vector<std::pair<std::string, int>> columns;
+  for (const FieldPair& pair : kFieldPairs) columns.emplace_back(pair.label, pair.info);
+  columns.emplace_back("genre", kGenreInfo);
+  return columns;
+}
 
 bool Changes(const std::vector<CellChange>& changes, const std::string& column) {
   return std::any_of(changes.begin(), changes.end(), [&](const CellChange& c) { return c.column == column; });
@@ -52,10 +60,11 @@ std::variant<RowEdits, std::string> EditsForChanges(const std::vector<CellChange
   const auto form = now.cells.find(kFormColumn);
   const bool riff = row.mode ? *row.mode != VT_MODE_MP3 : form != now.cells.end() && form->second != "mp3";
   if (riff)
-    for (const auto& [field, id] : kMirrored)
-      if (Changes(changes, field) && !Changes(changes, id)) {
+    for (const auto& [field, item] : MirroredColumns())
+      if (const std::string id(kInfoIds[static_cast<std::size_t>(item)].id);
+          Changes(changes, field) && !Changes(changes, id)) {
         const auto text = now.cells.find(id);
-        edits.info.push_back(std::string(id) + "=" + (text == now.cells.end() ? "" : text->second));
+        edits.info.push_back(id + "=" + (text == now.cells.end() ? "" : text->second));
       }
   return row;
 }
