@@ -22,10 +22,12 @@ VtGetInfoFn getInfo = nullptr;
 VtSetInfoFn setInfo = nullptr;
 VtGetVersionFn getVersion = nullptr;
 
-// One call at a time: the host is single-threaded.
-std::jmp_buf landing;
-volatile bool armed = false;
-volatile DWORD failureCode = 0;
+// Scans call GetInfo on several threads at once, and the handler runs on
+// the thread that raised: each thread lands in its own frame. Shared, one
+// thread's failure jumped onto another's stack.
+thread_local std::jmp_buf landing;
+thread_local volatile bool armed = false;
+thread_local volatile DWORD failureCode = 0;
 
 LONG CALLBACK CatchGetInfoFailure(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD* record = pointers->ExceptionRecord;

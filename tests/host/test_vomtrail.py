@@ -1279,6 +1279,18 @@ class WineTests(Workspace):
         self.assertEqual(lines[1]["id3v1"]["title"], "Sample tone")
         self.assertEqual(lines[3]["info"]["ICOP"], "2024 Vomtrail")
 
+    def test_failures_on_several_threads_at_once_each_land_on_their_own_file(self):
+        # The module raises for a missing file; on threads reading side by
+        # side, each raise must come back to the call that made it.
+        names = []
+        for i in range(24):
+            names += [os.path.join(self.dir, f"missing-{i}.mp3"), self.copy(MP3, f"present-{i}.mp3")]
+        status, out, err = run("info", "--json", "--jobs", "8", *names)
+        self.assertEqual(status, 1, err)
+        lines = [json.loads(line) for line in out.splitlines()]
+        self.assertEqual([(l["file"], l["ok"]) for l in lines], [(n, "missing" not in n) for n in names])
+        self.assertEqual(err.count("no such file"), 24)
+
     def test_set_with_a_japanese_title_and_the_refusals(self):
         mp3, pcm = self.copy(MP3), self.pcm_wave()
         pcm_before = read(pcm)
