@@ -19,6 +19,18 @@ namespace {
 
 [[noreturn]] void FailLastError() { FailWith(::GetLastError()); }
 
+// The old file's access rules (its DACL) given to the new file, as far as
+// the caller may: a file whose rules cannot be read or written keeps those
+// its folder gave it.
+void CopyAccessRules(const std::string& from, const std::string& to) {
+  DWORD needed = 0;
+  ::GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+  if (needed == 0) return;
+  std::string descriptor(needed, '\0');
+  if (::GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed))
+    ::SetFileSecurityA(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+}
+
 void SeekTo(HANDLE h, std::int64_t offset) {
   LARGE_INTEGER to;
   to.QuadPart = offset;
@@ -96,9 +108,9 @@ class Win32File final : public File {
 
   HANDLE Handle() const { return h_; }
 
-  // ReplaceFile opens the file itself, which the writer's share mode
-  // forbids: the handle is let go right before, and taken again exclusively
-  // if the replace is refused.
+  // A rename over the file needs it closed, which the writer's share mode
+  // would refuse: the handle is let go right before, and taken again
+  // exclusively if the rename is refused.
   void LetGo() {
     if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
     h_ = INVALID_HANDLE_VALUE;
@@ -229,40 +241,30 @@ class Win32File final : public File {
 bool Win32StandIn::Replace() {
   if (!::FlushFileBuffers(h_)) FailLastError();
   original_.ExpectUnchanged();
-  // The new file takes the old one's attributes (hidden, archive, ...).
+  // The new file takes what the old one carried besides its bytes: its
+  // attributes (hidden, archive, ...), its creation time and its access
+  // rules.
   BY_HANDLE_FILE_INFORMATION facts;
   if (!::GetFileInformationByHandle(original_.Handle(), &facts)) FailLastError();
+  ::SetFileTime(h_, &facts.ftCreationTime, nullptr, nullptr);
   ::CloseHandle(h_);
   h_ = INVALID_HANDLE_VALUE;
+  CopyAccessRules(target_, path_);
   ::SetFileAttributesA(path_.c_str(),
                        facts.dwFileAttributes == 0 ? FILE_ATTRIBUTE_NORMAL : facts.dwFileAttributes);
 
-  // ReplaceFile keeps the old file's identity: its ACLs, streams, creation
-  // time and short name.
+  // One rename over the old name, which holds the old file or the new one
+  // at every moment. ReplaceFile would keep the old file's streams and
+  // owner too, but it takes the old file off its name before the new one
+  // gets it: a process ended between the two leaves no file at all.
   original_.LetGo();
-  if (::ReplaceFileA(target_.c_str(), path_.c_str(), nullptr, 0, nullptr, nullptr)) {
+  if (::MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     replaced_ = true;
     return true;
   }
   const DWORD err = ::GetLastError();
-  if (err == ERROR_UNABLE_TO_MOVE_REPLACEMENT || err == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-    // The old file is gone and the new one still has its own name: it is
-    // given the old name, which nothing else has now.
-    replaced_ = true;  // never delete what is now the only copy
-    if (!::MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      FailLastError();
-    return true;
-  }
-  if (err == ERROR_SHARING_VIOLATION || err == ERROR_UNABLE_TO_REMOVE_REPLACED || err == ERROR_LOCK_VIOLATION)
+  if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION || err == ERROR_ACCESS_DENIED)
     Fail(Win32Error::SharingViolation);  // another program opened it meanwhile
-  // A file system without ReplaceFile: a rename over the old file, written
-  // through.
-  if (err == ERROR_NOT_SUPPORTED || err == ERROR_INVALID_FUNCTION || err == ERROR_INVALID_PARAMETER) {
-    if (::MoveFileExA(path_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      replaced_ = true;
-      return true;
-    }
-  }
   original_.TakeBack();
   return false;
 }

@@ -80,10 +80,16 @@ class Backup {
 // given. 0 or the code of the failure, with the file as it was.
 std::uint32_t WriteId3v2(const fs::path& path, const ModuleName& moduleName, const Plan& plan,
                          const char* keepAs) {
-  vtinspect::FileBytes bytes(path);
+  std::uint64_t size = 0;
+  {
+    // Closed before the commit: Windows opens the file for writing without
+    // sharing, which this handle would refuse.
+    const vtinspect::FileBytes bytes(path);
+    size = bytes.Size();
+  }
   // Shorter than the tag read: another program cut it since.
-  if (bytes.Size() < plan.id3v2.oldTag.size()) return VT_SHARING_VIOLATION;
-  const TagWrite write = PlanTagWrite(plan.id3v2, bytes.Size());
+  if (size < plan.id3v2.oldTag.size()) return VT_SHARING_VIOLATION;
+  const TagWrite write = PlanTagWrite(plan.id3v2, size);
   return CommitPlan(moduleName.Name(), write.plan, {write.newFile, keepAs});
 }
 

@@ -1291,6 +1291,28 @@ class WineTests(Workspace):
         self.assertEqual([(l["file"], l["ok"]) for l in lines], [(n, "missing" not in n) for n in names])
         self.assertEqual(err.count("no such file"), 24)
 
+    def test_set_keeps_the_id3v2_tag_in_step_in_place_and_grown(self):
+        # Each write reopens the file the command read: a read handle still
+        # open makes Windows refuse it ("in use by another program").
+        def tag_and_audio(data):
+            size = 10 + sum((data[6 + i] & 0x7F) << (7 * (3 - i)) for i in range(4))
+            return data[:size], data[size:-128]
+
+        path = self.copy(MP3)
+        old_tag, audio = tag_and_audio(read(path))
+        status, out, err = run("set", "--title", "Neu", "--artist", "Wer", path)
+        self.assertEqual((status, out), (0, f"{path}: written as mp3\n"), err)
+        fitted = read(path)
+        self.assertEqual((len(tag_and_audio(fitted)[0]), tag_and_audio(fitted)[1]), (len(old_tag), audio))
+        grown = "A title longer than the tag's room " * 12
+        status, out, err = run("set", "--backup", "--title", grown, path)
+        self.assertEqual((status, out), (0, f"{path}: written as mp3\n"), err)
+        self.assertEqual(read(path + ".orig"), fitted)
+        new_tag, new_audio = tag_and_audio(read(path))
+        self.assertEqual((len(new_tag) > len(old_tag), new_audio), (True, audio))
+        report = info_json(path)
+        self.assertEqual((report["title"], report["title_source"], report["artist"]), (grown, "id3v2", "Wer"))
+
     def test_set_with_a_japanese_title_and_the_refusals(self):
         mp3, pcm = self.copy(MP3), self.pcm_wave()
         pcm_before = read(pcm)
