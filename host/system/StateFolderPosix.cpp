@@ -5,6 +5,7 @@
 namespace vthost {
 
 std::optional<std::filesystem::path> StateFolder() {
+  if (const char* own = std::getenv("VOMTRAIL_STATE_HOME"); own != nullptr && own[0] == '/') return own;
   // The XDG rule: a relative XDG_STATE_HOME is invalid and ignored.
   if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && state[0] == '/')
     return std::filesystem::path(state) / "vomtrail";
