@@ -22,16 +22,12 @@
 
 #include <filesystem>
 
+#include "command/RunSummary.h"
 #include "command/SetCommand.h"
 #include "edits/TagEdits.h"
 #include "journal/RunJournal.h"
 
 namespace vthost {
-
-// What became of a file, for the run's summary: a refusal is the command's
-// (it would damage, the file changed meanwhile, another run holds it), a
-// failure the file's or the system's.
-enum class FileResult { Written, Unchanged, Refused, Failed };
 
 // With --dry-run a file that would be written counts as written.
 FileResult EditFile(const std::filesystem::path& path, const SetOptions& options, const TagEdits& edits,

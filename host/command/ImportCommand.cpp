@@ -169,20 +169,7 @@ int RunImport(const ImportOptions& options) {
     // alone, not an MP3 file's ID3v2 text (as not a RIFF file's INFO text).
     set.id3v1Only = true;
     const TagEdits edits = std::get<TagEdits>(PrepareEdits(plan.edits->edits));  // checked in PlanRow
-    switch (EditFile(plan.path, set, edits, &journal)) {
-      case FileResult::Written:
-        ++counts.written;
-        break;
-      case FileResult::Unchanged:
-        ++counts.unchanged;
-        break;
-      case FileResult::Refused:
-        ++counts.refused;
-        break;
-      case FileResult::Failed:
-        ++counts.failed;
-        break;
-    }
+    counts.Count(EditFile(plan.path, set, edits, &journal));
   }
   progress.Clear();
   const std::string summary = SummaryLine(counts);

@@ -13,8 +13,30 @@ void ReportInterrupted(std::size_t done, std::size_t total, const std::string& d
 
 // Counts of a writing run, said at its end: "12 written, 3 unchanged,
 // 1 refused, 0 failed".
+// What became of a file, for the run's summary: a refusal is the command's
+// (it would damage, the file changed meanwhile, another run holds it), a
+// failure the file's or the system's.
+enum class FileResult { Written, Unchanged, Refused, Failed };
+
 struct WriteCounts {
   std::size_t written = 0, unchanged = 0, refused = 0, failed = 0;
+
+  void Count(FileResult result) {
+    switch (result) {
+      case FileResult::Written:
+        ++written;
+        break;
+      case FileResult::Unchanged:
+        ++unchanged;
+        break;
+      case FileResult::Refused:
+        ++refused;
+        break;
+      case FileResult::Failed:
+        ++failed;
+        break;
+    }
+  }
 };
 
 std::string SummaryLine(const WriteCounts& counts, const std::string& writtenWord = "written");

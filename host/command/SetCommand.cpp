@@ -147,20 +147,7 @@ int RunSet(const SetOptions& options) {
       [&](std::size_t i, SetDone&& file) {
         progress.Show(i + 1, DisplayName(list.files[i]));
         file.output->Show();
-        switch (file.result) {
-          case FileResult::Written:
-            ++counts.written;
-            break;
-          case FileResult::Unchanged:
-            ++counts.unchanged;
-            break;
-          case FileResult::Refused:
-            ++counts.refused;
-            break;
-          case FileResult::Failed:
-            ++counts.failed;
-            break;
-        }
+        counts.Count(file.result);
       },
       Interrupted);
   progress.Clear();
