@@ -1,6 +1,4 @@
-#include <windows.h>
-
-#include "system/FileStamp.h"
+#include "system/FileStampWin32.h"
 
 namespace vthost {
 namespace {
@@ -10,15 +8,7 @@ constexpr std::int64_t kStepsTo1970 = 116444736000000000LL;
 
 }  // namespace
 
-std::optional<FileStamp> ReadStamp(const std::filesystem::path& path) {
-  const HANDLE file = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION about{};
-  const bool ok = ::GetFileInformationByHandle(file, &about) != 0;
-  ::CloseHandle(file);
-  if (!ok || (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+FileStamp StampOf(const BY_HANDLE_FILE_INFORMATION& about) {
   const std::int64_t steps =
       static_cast<std::int64_t>((std::uint64_t{about.ftLastWriteTime.dwHighDateTime} << 32) |
                                 about.ftLastWriteTime.dwLowDateTime) -
@@ -31,6 +21,18 @@ std::optional<FileStamp> ReadStamp(const std::filesystem::path& path) {
   return FileStamp{(std::uint64_t{about.nFileSizeHigh} << 32) | about.nFileSizeLow, seconds,
                    static_cast<std::int32_t>(rest * 100), about.dwVolumeSerialNumber,
                    (std::uint64_t{about.nFileIndexHigh} << 32) | about.nFileIndexLow};
+}
+
+std::optional<FileStamp> ReadStamp(const std::filesystem::path& path) {
+  const HANDLE file = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION about{};
+  const bool ok = ::GetFileInformationByHandle(file, &about) != 0;
+  ::CloseHandle(file);
+  if (!ok || (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+  return StampOf(about);
 }
 
 }  // namespace vthost
@@ -48,6 +50,5 @@ bool SetModificationTime(const std::filesystem::path& path, std::int64_t seconds
   ::CloseHandle(file);
   return ok;
 }
-
 
 }  // namespace vthost

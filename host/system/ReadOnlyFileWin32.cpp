@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "system/FileStampWin32.h"
 #include "system/ReadOnlyFile.h"
 
 namespace vthost {
 namespace {
 
 HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-// FILETIME counts 100 ns steps from 1601-01-01.
-constexpr std::int64_t kStepsTo1970 = 116444736000000000LL;
 
 }  // namespace
 
@@ -26,18 +24,7 @@ bool ReadOnlyFile::OpenHandle(const std::filesystem::path& path) {
   if (::GetFileType(file) != FILE_TYPE_DISK || ::GetFileInformationByHandle(file, &about) == 0 ||
       (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
-  const std::int64_t steps =
-      static_cast<std::int64_t>((std::uint64_t{about.ftLastWriteTime.dwHighDateTime} << 32) |
-                                about.ftLastWriteTime.dwLowDateTime) -
-      kStepsTo1970;
-  std::int64_t seconds = steps / 10000000, rest = steps % 10000000;
-  if (rest < 0) {
-    rest += 10000000;
-    --seconds;
-  }
-  stamp_ = FileStamp{(std::uint64_t{about.nFileSizeHigh} << 32) | about.nFileSizeLow, seconds,
-                     static_cast<std::int32_t>(rest * 100), about.dwVolumeSerialNumber,
-                     (std::uint64_t{about.nFileIndexHigh} << 32) | about.nFileIndexLow};
+  stamp_ = StampOf(about);
   return true;
 }
 
